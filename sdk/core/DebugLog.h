@@ -1,0 +1,22 @@
+// Plain-text debug log under /var/log/kqrfid/, written only while that folder exists.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+void global_debug(const char* tag, const char* text, unsigned char* data, int length);
+
+namespace kqlog {
+// Wall-clock time broken down in the fixed zone UTC+8.
+struct LocalStamp {
+    int year, month, day, hour, minute, second, millis;
+};
+LocalStamp utc8Stamp(std::time_t utcSeconds, int millis);
+// Replaces the clock global_debug reads (seconds and milliseconds), for tests; null restores it.
+using ClockFn = void (*)(std::time_t* seconds, int* millis);
+void setDebugClock(ClockFn clock);
+// Directory global_debug writes into (default "/var/log/kqrfid/"), for tests.
+void setDebugDirectory(const std::string& dir);
+// Closes the open debug log so the next line opens a new file, for tests.
+void resetDebugLog();
+}  // namespace kqlog
