@@ -22,8 +22,8 @@ void ByteToHex(unsigned char value, char* out);
 std::string trim_right(const std::string& text, const std::string& set);
 std::string trim_left(const std::string& text, const std::string& set);
 std::string trim(const std::string& text);
-void ConvertByteToString(unsigned char* data, int start, int count, int base,
-                         const char* separator, int group, char* out);
+void ConvertByteToString(unsigned char* data, int start, int count, int base, const char* separator,
+                         int group, char* out);
 void ConvertHexToString(unsigned char* data, int start, int count, const char* separator,
                         char* out);
 std::vector<std::string> split(const std::string& text, std::string delimiter);

@@ -7,7 +7,7 @@
 #include "core/Registry.h"
 
 class lib_dev {
-public:
+  public:
     virtual ~lib_dev() = default;
     virtual int init_sdk() { return 0; }
     virtual int release_sdk() { return 0; }

@@ -13,7 +13,7 @@
 
 template <class R>
 class Registry {
-public:
+  public:
     using Factory = std::unique_ptr<R> (*)();
     using Member = int (R::*)(const char* argsJson, char* out);
     using Static = int (*)(const char* argsJson, char* out);

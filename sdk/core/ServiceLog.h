@@ -10,4 +10,6 @@ void initLogs2(const char* name, const char* directory);
 void writeLog(std::string message, std::string level, std::string logName, std::string directory);
 
 // Convenience for the usual call: level "DEBUG", service log.
-inline void writeLog(const std::string& message) { writeLog(message, "DEBUG", "", ""); }
+inline void writeLog(const std::string& message) {
+    writeLog(message, "DEBUG", "", "");
+}

@@ -16,7 +16,7 @@
 class kqDev;
 
 class VXDevice : public lib_dev {
-public:
+  public:
     VXDevice();
     ~VXDevice() override;
     VXDevice(const VXDevice&) = delete;
@@ -44,7 +44,7 @@ public:
 
     static std::unique_ptr<lib_dev> _CreateObjectByName() { return std::make_unique<VXDevice>(); }
 
-private:
+  private:
     libusb_context* mUsb = nullptr;
     std::vector<std::string> mFilters;
     EventListener mListener = nullptr;

@@ -8,12 +8,22 @@ StaticRegistration<BaseDevice> registerCheck("BaseDevice", "checkconnects",
                                              &BaseDevice::checkconnects);
 }  // namespace
 
-int BaseDevice::open_dev(const char*, char* out) { return result_json_code(1, out, ""); }
+int BaseDevice::open_dev(const char*, char* out) {
+    return result_json_code(1, out, "");
+}
 
-int BaseDevice::close_dev(const char*, char* out) { return result_json_code(1, out, ""); }
+int BaseDevice::close_dev(const char*, char* out) {
+    return result_json_code(1, out, "");
+}
 
-int BaseDevice::clean_dev(const char*, char* out) { return result_json_code(1, out, ""); }
+int BaseDevice::clean_dev(const char*, char* out) {
+    return result_json_code(1, out, "");
+}
 
-int BaseDevice::findObject(const char*, std::vector<kqDev*>&) { return 0; }
+int BaseDevice::findObject(const char*, std::vector<kqDev*>&) {
+    return 0;
+}
 
-int BaseDevice::checkconnects(const char*, char*) { return -1; }
+int BaseDevice::checkconnects(const char*, char*) {
+    return -1;
+}

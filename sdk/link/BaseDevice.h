@@ -10,7 +10,7 @@
 class kqDev;
 
 class BaseDevice {
-public:
+  public:
     virtual ~BaseDevice() = default;
 
     virtual int open_dev(const char* argsJson, char* out);
@@ -28,6 +28,6 @@ public:
         return std::make_unique<BaseDevice>();
     }
 
-protected:
+  protected:
     EventListener mListener = nullptr;
 };

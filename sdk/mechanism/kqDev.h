@@ -6,7 +6,7 @@
 #include "core/Events.h"
 
 class kqDev {
-public:
+  public:
     virtual ~kqDev() = default;
 
     virtual int _PowerOff(int waitMs) = 0;
@@ -18,6 +18,6 @@ public:
     void addEventLister(EventListener listener) { mListener = listener; }
     void removeEventLister() { mListener = nullptr; }
 
-protected:
+  protected:
     EventListener mListener = nullptr;
 };
