@@ -1,0 +1,42 @@
+// Text drawing with the canvas's font settings.
+#include <iostream>
+#include <list>
+
+#include "Boundary.h"
+#include "DrawContext.h"
+#include "cardpaint.h"
+
+extern "C" int DrawDrawText(DrawContext* canvas, const char* text, double x, double y) {
+    if (canvas == nullptr || !canvas->image) {
+        return CARDPAINT_NO_CANVAS;
+    }
+    if (text == nullptr) {
+        text = "";
+    }
+    return cardpaint::guarded(__func__, [&] {
+        std::cout << "DrawDrawText Font:" << canvas->fontName << std::endl;
+        Magick::Image& image = *canvas->image;
+        image.font(canvas->fontName);
+        image.fontPointsize(canvas->fontSize);
+        // Later settings override earlier ones, as the caller's flags are applied in order.
+        if (canvas->bold) {
+            image.fontStyle(MagickCore::BoldStyle);
+        }
+        if (canvas->fontWeight != 0) {
+            image.fontWeight(static_cast<size_t>(canvas->fontWeight));
+        }
+        if (canvas->italic) {
+            image.fontStyle(MagickCore::ItalicStyle);
+        }
+        if (canvas->underline) {
+            image.fontStyle(MagickCore::UndefinedStyle);
+        }
+        std::cout << "DrawDrawText sWchar:" << text << std::endl;
+        std::list<Magick::Drawable> drawing;
+        drawing.push_back(Magick::DrawableTextInterlineSpacing(canvas->lineSpacing));
+        drawing.push_back(Magick::DrawableTextKerning(canvas->kerning));
+        drawing.push_back(Magick::DrawableText(x, y, text, "UTF-8"));
+        image.draw(drawing);
+        return CARDPAINT_OK;
+    });
+}
