@@ -1,0 +1,57 @@
+// USB transport of one printer: DLE/STX frames cut into 64-byte packets, the
+// acknowledge/enquiry handshake and the 24-bit frame sequence number.
+#pragma once
+
+#include <libusb.h>
+
+#include "Device.h"
+
+class UsbPort : public Device {
+  public:
+    static constexpr int kMaxMatches = 50;
+
+    UsbPort();
+    // Standalone form: own context and device list; Open(int) opens the index-th match.
+    UsbPort(unsigned short vid, unsigned short pid);
+    ~UsbPort() override;
+
+    virtual int Open(libusb_device* device);
+    int Open(int index);
+    virtual int reOpen();
+    int Close() override;
+
+    int WriteBuffer(unsigned char* payload, int len) override;
+    int ReadBuffer(unsigned char* out, int* len, int timeout) override;
+    int WriteBufferENQ();
+    int WriteBuffer64Bytes(char* data, int len);
+
+    unsigned int sequence() const { return mSequence; }
+    void setSequence(unsigned int sequence) { mSequence = sequence; }
+    libusb_device* device() const { return mDevice; }
+    int matchCount() const { return mMatchCount; }
+
+  protected:
+    // Raw 64-byte transfers; libusb here, scripted in test transports.
+    virtual int bulkOut(unsigned char* packet, int len, unsigned timeoutMs);
+    virtual int interruptOut(unsigned char endpoint, unsigned char* packet, int len,
+                             unsigned timeoutMs);
+    virtual int bulkIn(unsigned char* packet, int len, int* received, unsigned timeoutMs);
+
+    unsigned int mSequence = 0;
+
+  private:
+    void releaseDevice();
+
+    libusb_device* mDevice = nullptr;
+    libusb_device_handle* mHandle = nullptr;
+    libusb_config_descriptor* mConfig = nullptr;
+    // Endpoints 0 and 1 of alternate setting 0 of interfaces 0 and 1.
+    const libusb_endpoint_descriptor* mEndpoints[4] = {nullptr, nullptr, nullptr, nullptr};
+
+    unsigned short mVid = 0;
+    unsigned short mPid = 0;
+    libusb_context* mOwnContext = nullptr;
+    libusb_device** mOwnList = nullptr;
+    int mMatchIndex[kMaxMatches];
+    int mMatchCount = 0;
+};
