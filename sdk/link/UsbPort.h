@@ -1,0 +1,49 @@
+// UsbPort: a board on USB, frames carried in 64-byte reports over its endpoints.
+#pragma once
+
+#include <libusb-1.0/libusb.h>
+
+#include <vector>
+
+#include "link/Device.h"
+
+class UsbPort : public Device {
+  public:
+    // Lists the attached devices once and records those with these ids.
+    UsbPort(unsigned short vid, unsigned short pid);
+    ~UsbPort() override;
+
+    int DeviceCount() const { return static_cast<int>(mMatches.size()); }
+    // Opens the index-th matching device: 0 or -1.
+    int Open(int index);
+    int Close() override;
+
+    int WriteBuffer(unsigned char* frame, int len) override;
+    // One 64-byte report (the given bytes, zero-filled) to the OUT endpoint.
+    int WriteBuffer64Bytes(char* report, int len);
+    // 0, 230 or 233; timeout in milliseconds per report.
+    int ReadBuffer(unsigned char* out, int* len, int timeout) override;
+
+    // The claimed interface's endpoints in use (for diagnostics and tests).
+    unsigned char inEndpoint() const { return mInEndpoint; }
+    unsigned char outEndpoint() const { return mOutEndpoint; }
+
+  private:
+    static constexpr int kMaxMatches = 50;
+    static constexpr unsigned int kWriteTimeoutMs = 500;
+
+    bool chooseEndpoints(const libusb_interface_descriptor& alt);
+    int transfer(unsigned char endpoint, bool interrupt, unsigned char* data, int len,
+                 int* transferred, unsigned int timeout);
+
+    libusb_context* mContext = nullptr;
+    libusb_device** mList = nullptr;
+    std::vector<int> mMatches;
+    libusb_device_handle* mHandle = nullptr;
+    libusb_config_descriptor* mConfig = nullptr;
+    int mInterface = -1;
+    unsigned char mInEndpoint = 0;
+    unsigned char mOutEndpoint = 0;
+    bool mInInterrupt = false;
+    bool mOutInterrupt = false;
+};
