@@ -5,10 +5,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+constexpr long kPollStepMs = 2;
+}
 
 int set_serial(int fd, int speed, int bits, char parity, int stop) {
     termios current;
@@ -82,12 +87,14 @@ int ReadBufferFromSerial(int fd, unsigned char* buf, int n, int timeout) {
             continue;
         }
         if (r == 0) return -1;
-        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) return -1;
+        // With VMIN 50 a terminal reports readable only once 50 bytes wait, so
+        // readiness alone would sleep through a short frame: wake at least every
+        // few milliseconds to read what has come.
         pollfd p{fd, POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(left.count()));
+        const int ready = poll(&p, 1, static_cast<int>(std::min<long>(left.count(), kPollStepMs)));
         if (ready < 0 && errno != EINTR) return -1;
         // A hung-up line with nothing to read will not deliver more.
         if (ready > 0 && (p.revents & POLLIN) == 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
