@@ -1,0 +1,131 @@
+#include "serial/SerialBoard.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace ksim::serial {
+
+using board::Emission;
+using board::SerialFrameReader;
+
+std::unique_ptr<SerialBoard> SerialBoard::create(const std::string& linkPath,
+                                                 std::unique_ptr<board::Board> board,
+                                                 EventLoop& loop, Journal& journal,
+                                                 std::string* error) {
+    auto line = PtyLine::open(linkPath, error);
+    if (!line) return nullptr;
+    std::unique_ptr<SerialBoard> sb(
+        new SerialBoard(std::move(line), std::move(board), loop, journal));
+    SerialBoard* self = sb.get();
+    loop.watch(self->line_->masterFd(), [self] { self->onReadable(); });
+    Json::Value ev;
+    ev["path"] = linkPath;
+    ev["pty"] = self->line_->slavePath();
+    journal.event(self->board_->name(), "plugged", ev);
+    return sb;
+}
+
+SerialBoard::SerialBoard(std::unique_ptr<PtyLine> line, std::unique_ptr<board::Board> board,
+                         EventLoop& loop, Journal& journal)
+    : line_(std::move(line)), board_(std::move(board)), loop_(loop), journal_(journal) {}
+
+SerialBoard::~SerialBoard() {
+    loop_.unwatch(line_->masterFd());
+}
+
+void SerialBoard::onReadable() {
+    uint8_t buf[1024];
+    ssize_t n = read(line_->masterFd(), buf, sizeof buf);
+    if (n <= 0) return;
+    const std::string& name = board_->name();
+    std::string settings = line_->settings();
+    if (settings != settings_) {
+        journal_.change(name, "line " + line_->linkPath() + " set to " + settings);
+        settings_ = settings;
+    }
+    if (!plugged_) {
+        journal_.frame(name, Direction::HostToDevice, "serial", Bytes(buf, buf + n),
+                       "lost: cable pulled");
+        return;
+    }
+    for (auto& item : reader_.feed(buf, static_cast<size_t>(n))) {
+        switch (item.kind) {
+            case SerialFrameReader::Item::Kind::Junk:
+                journal_.frame(name, Direction::HostToDevice, "serial", item.bytes,
+                               "junk outside a frame");
+                break;
+            case SerialFrameReader::Item::Kind::Dropped:
+                journal_.frame(name, Direction::HostToDevice, "serial", item.bytes,
+                               "incomplete frame dropped");
+                journal_.note(name, "protocol_error", "incomplete frame dropped");
+                break;
+            case SerialFrameReader::Item::Kind::Frame:
+                handleFrame(item.bytes);
+                break;
+        }
+    }
+}
+
+void SerialBoard::handleFrame(const Bytes& frame) {
+    const std::string& name = board_->name();
+    auto decoded = board::decodeRequest(frame);
+    if (!decoded.request) {
+        journal_.frame(name, Direction::HostToDevice, "frame", frame, "rejected: " + decoded.error);
+        journal_.note(name, "protocol_error", decoded.error);
+        return;
+    }
+    const auto& r = *decoded.request;
+    char buf[64];
+    snprintf(buf, sizeof buf, "package %04X command %04X", r.package, r.command);
+    journal_.frame(name, Direction::HostToDevice, "frame", frame,
+                   std::string(buf) + (r.data.empty() ? "" : " data " + toHex(r.data)));
+    board::Response response = board_->onRequest(r);
+    if (response.unplug) {
+        unplug(response.replugMs);
+        return;
+    }
+    uint64_t generation = generation_;
+    for (const auto& e : response.emissions) {
+        if (e.delayMs <= 0) {
+            send(e, generation);
+        } else {
+            loop_.postAfter(e.delayMs, [this, e, generation] { send(e, generation); });
+        }
+    }
+}
+
+void SerialBoard::send(const Emission& e, uint64_t generation) {
+    if (generation != generation_ || !plugged_) return;
+    journal_.frame(board_->name(), Direction::DeviceToHost, e.note == "junk" ? "serial" : "frame",
+                   e.bytes, e.note);
+    ssize_t n = write(line_->masterFd(), e.bytes.data(), e.bytes.size());
+    if (n != static_cast<ssize_t>(e.bytes.size())) {
+        journal_.note(board_->name(), "error",
+                      "line full: " + std::to_string(n < 0 ? 0 : n) + " of " +
+                          std::to_string(e.bytes.size()) + " bytes written");
+    }
+}
+
+void SerialBoard::unplug(double replugMs) {
+    if (!plugged_) return;
+    plugged_ = false;
+    ++generation_;
+    journal_.change(board_->name(), "cable pulled");
+    if (replugMs >= 0) {
+        uint64_t generation = generation_;
+        loop_.postAfter(replugMs, [this, generation] {
+            if (generation == generation_) plug();
+        });
+    }
+}
+
+void SerialBoard::plug() {
+    if (plugged_) return;
+    plugged_ = true;
+    ++generation_;
+    journal_.change(board_->name(), "cable plugged in");
+}
+
+}  // namespace ksim::serial
