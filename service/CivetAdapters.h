@@ -1,0 +1,118 @@
+// Request and response adapters over one engine connection, for plain HTTP
+// exchanges and for WebSocket frames.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "IWebRequestHandler.h"
+
+struct mg_connection;
+struct mg_request_info;
+
+// printf-style formatting into a string of whatever size the text needs.
+std::string FormatText(const char* fmt, va_list args);
+
+class CivetRequest : public IWebRequest {
+  public:
+    CivetRequest(const mg_request_info& info, std::string body);
+
+    std::string Uri() const override { return mUri; }
+    std::string Method() const override { return mMethod; }
+    std::string Proto() const override { return mProto; }
+    std::string Query() const override { return mQuery; }
+    std::string Body() const override { return mBody; }
+    std::string GetVariable(const std::string& name) const override;
+    std::map<std::string, std::string> Headers() const override { return mHeaders; }
+
+  private:
+    std::string mUri, mMethod, mProto, mQuery, mBody;
+    std::map<std::string, std::string> mHeaders;
+};
+
+// What every response keeps: whether the handler wants the connection closed
+// or its timer called.
+class CivetResponseBase : public IWebResponse {
+  public:
+    explicit CivetResponseBase(mg_connection* conn) : mConn(conn) {}
+
+    size_t ToSendDataLength() const override { return 0; }
+    void CloseConnection() override { mClose = true; }
+    void SetTimer(uint32_t msec) override {
+        mTimerArmed = true;
+        mTimerMsec = msec;
+    }
+
+    // Takes the armed timer, if any; the handler must arm it again.
+    bool TakeTimer(uint32_t& msec);
+    // The handler closed the connection, or a write to it failed.
+    bool Closed() const { return mClose || mFailed; }
+
+  protected:
+    mg_connection* mConn;
+    bool mClose = false;
+    bool mFailed = false;
+
+  private:
+    bool mTimerArmed = false;
+    uint32_t mTimerMsec = 0;
+};
+
+class CivetResponse : public CivetResponseBase {
+  public:
+    explicit CivetResponse(mg_connection* conn) : CivetResponseBase(conn) {}
+
+    void Send(const uint8_t* buffer, size_t length) override;
+    void Printf(const char* fmt, ...) override;
+    void SendChunk(const uint8_t* buffer, size_t length) override;
+    void PrintfChunk(const char* fmt, ...) override;
+    void SendError(int errorCode, const char* fmt = nullptr, ...) override;
+
+    // Whether the connection may carry another request: the reply's head
+    // delimits its body and does not ask for the connection to close.
+    bool KeepAlive() const;
+    // Status code of the reply's head, 0 when none was sent.
+    int Status() const { return mStatus; }
+
+  private:
+    void Write(const void* data, size_t length);
+    void InspectHead(const char* data, size_t length);
+
+    std::string mHead;
+    bool mHeadDone = false;
+    bool mHeadKeepsAlive = false;
+    int mStatus = 0;
+};
+
+class CivetWebSocketRequest : public IWebRequest {
+  public:
+    explicit CivetWebSocketRequest(std::string payload) : mPayload(std::move(payload)) {}
+
+    std::string Uri() const override { return {}; }
+    std::string Method() const override { return {}; }
+    std::string Proto() const override { return {}; }
+    std::string Query() const override { return {}; }
+    std::string Body() const override { return mPayload; }
+    std::string GetVariable(const std::string&) const override { return {}; }
+    std::map<std::string, std::string> Headers() const override { return {}; }
+
+  private:
+    std::string mPayload;
+};
+
+class CivetWebSocketResponse : public CivetResponseBase {
+  public:
+    explicit CivetWebSocketResponse(mg_connection* conn) : CivetResponseBase(conn) {}
+
+    // One binary frame.
+    void Send(const uint8_t* buffer, size_t length) override;
+    // The text as it is, unformatted, in one text frame.
+    void Printf(const char* fmt, ...) override;
+    void SendChunk(const uint8_t* buffer, size_t length) override;
+    void PrintfChunk(const char* fmt, ...) override;
+    // A text frame "Error <code>: <message>", then the connection closes.
+    void SendError(int errorCode, const char* fmt = nullptr, ...) override;
+
+  private:
+    void Frame(int opcode, const char* data, size_t length);
+};

@@ -1,0 +1,61 @@
+// An embedded HTTP and WebSocket server. Handlers are registered under URIs
+// with the access level they need; they run one at a time, in arrival order,
+// while a pool of workers keeps many connections open.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "IWebRequestHandler.h"
+
+class XWebServerData;
+
+class XWebServer {
+  public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    explicit XWebServer(const std::string& documentRoot = "", uint16_t port = 8000);
+    ~XWebServer();
+    XWebServer(const XWebServer&) = delete;
+    XWebServer& operator=(const XWebServer&) = delete;
+
+    // Configuration; a change takes effect at the next Start.
+    std::string DocumentRoot() const;
+    XWebServer& SetDocumentRoot(const std::string& documentRoot);
+    std::string AuthDomain() const;
+    XWebServer& SetAuthDomain(const std::string& authDomain);
+    Authentication AuthenticationMethod() const;
+    XWebServer& SetAuthenticationMethod(Authentication authMethod);
+    uint16_t Port() const;
+    XWebServer& SetPort(uint16_t port);
+
+    // Time of the last handled network event; accessed tells whether there was one.
+    TimePoint LastAccessTime(bool* accessed = nullptr);
+    // The same for the handler that serves uri; epoch and false when none does.
+    TimePoint LastAccessTime(const std::string& uri, bool* accessed = nullptr);
+
+    // Exact-URI handlers keep the first registration of a URI; sub-content
+    // handlers are searched in registration order.
+    XWebServer& AddHandler(const std::shared_ptr<IWebRequestHandler>& handler,
+                           UserGroup group = UserGroup::Anyone);
+    void RemoveHandler(const std::shared_ptr<IWebRequestHandler>& handler);
+    void ClearHandlers();
+
+    // hash is MD5(name:realm:password) in lower-case hexadecimal.
+    XWebServer& AddUser(const std::string& name, const std::string& digestHa1, UserGroup group);
+    void RemoveUser(const std::string& name);
+    void ClearUsers();
+    // Adds the accounts of a users file for the configured realm; returns how many.
+    int LoadUsersFromFile(const std::string& fileName);
+
+    bool Start();
+    void Stop();
+
+    static std::string CalculateDigestAuthHa1(const std::string& user, const std::string& realm,
+                                              const std::string& password);
+
+  private:
+    std::unique_ptr<XWebServerData> mData;
+};

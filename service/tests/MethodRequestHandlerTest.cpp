@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "FakeWeb.h"
+#include "MethodRequestHandler.h"
+#include "devsdk.h"
+
+namespace {
+
+std::string ReplyHead(size_t length) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+           std::to_string(length) +
+           "\r\nAccess-Control-Allow-Headers:X-CSRF-Token,X-Requested-With,Accept,Authorization,"
+           "X-PINGOTHER,Content-Type\r\nAccess-Control-Allow-Origin:  "
+           "*\r\nAccess-Control-Allow-Methods: GET,PUT,POST,DELETE,PATCH,OPTIONS\r\nCache-Control: "
+           "no-store, must-revalidate\r\nPragma: no-cache\r\nExpires: 0\r\n\r\n";
+}
+
+class MethodHandler : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(lib_init_sdk(&device), 0); }
+    void TearDown() override { lib_release_sdk(device); }
+
+    lib_dev* device = nullptr;
+};
+
+TEST_F(MethodHandler, AnswersTheResultDocumentWhateverTheMethod) {
+    MethodRequestHandler handler("/api/call_method/open_dev", device);
+    struct Case {
+        const char* method;
+        const char* body;
+        std::string document;
+    } cases[] = {
+        {"POST", "{\"funccode\":\"heart_beat\"}", "{\"msg\":\"成功\",\"result\":0}"},
+        {"POST", "{}", "{\"msg\":\"函数不正确\",\"result\":1}"},
+        {"POST", "not json", "{\"msg\":\"无效数据\",\"result\":13}"},
+        {"GET", "", "{\"msg\":\"无效数据\",\"result\":13}"},
+        {"OPTIONS", "", "{\"msg\":\"无效数据\",\"result\":13}"},
+    };
+    for (const Case& c : cases) {
+        FakeRequest request;
+        request.method = c.method;
+        request.body = c.body;
+        FakeResponse response;
+        handler.HandleHttpRequest(request, response);
+        EXPECT_EQ(response.sent, ReplyHead(c.document.size()) + c.document) << c.body;
+    }
+}
+
+TEST_F(MethodHandler, WebSocketTwinSendsOnlyTheDocument) {
+    MethodWSRequestHandler handler("/ws", device);
+    FakeRequest request;
+    request.body = "{\"funccode\":\"heart_beat\"}";
+    FakeResponse response;
+    handler.HandleHttpRequest(request, response);
+    EXPECT_EQ(response.sent, "{\"msg\":\"成功\",\"result\":0}");
+}
+
+// When the result buffer cannot be had the client still gets a document.
+class NoMemoryHandler : public MethodRequestHandler {
+  public:
+    using MethodRequestHandler::MethodRequestHandler;
+
+  protected:
+    ResultBuffer AllocateResultBuffer() override { return nullptr; }
+};
+
+TEST_F(MethodHandler, MissingResultBufferAnswersAnErrorDocument) {
+    NoMemoryHandler handler("/api/call_method/heart_beat", device);
+    FakeRequest request;
+    request.body = "{\"funccode\":\"heart_beat\"}";
+    FakeResponse response;
+    handler.HandleHttpRequest(request, response);
+    const std::string document = "{\"msg\":\"超出了最大值\",\"result\":4336}";
+    EXPECT_EQ(response.sent, ReplyHead(document.size()) + document);
+}
+
+}  // namespace

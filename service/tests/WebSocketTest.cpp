@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "ServerFixture.h"
+
+namespace {
+
+std::string Upgrade(const std::string& uri) {
+    return "GET " + uri +
+           " HTTP/1.1\r\nHost: localhost\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+           "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
+}
+
+// A masked client text frame of a short payload.
+std::string TextFrame(const std::string& payload) {
+    const unsigned char mask[4] = {0x12, 0x34, 0x56, 0x78};
+    std::string frame;
+    frame.push_back(static_cast<char>(0x81));
+    frame.push_back(static_cast<char>(0x80 | payload.size()));
+    frame.append(reinterpret_cast<const char*>(mask), 4);
+    for (size_t i = 0; i < payload.size(); ++i) frame.push_back(payload[i] ^ mask[i % 4]);
+    return frame;
+}
+
+// Answers each frame with "echo:" and its payload, as an unformatted text frame.
+class EchoSocket : public IWebRequestHandler {
+  public:
+    EchoSocket() : IWebRequestHandler("/ws", false) {}
+    void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override {
+        const std::string reply = "echo:" + request.Body() + request.Uri();
+        response.Printf(reply.c_str());
+    }
+};
+
+using WebSocket = ServerFixture;
+
+TEST_F(WebSocket, FramesOnAnyUriReachTheWsHandler) {
+    server.AddHandler(std::make_shared<EchoSocket>());
+    Start();
+    for (const char* uri : {"/ws", "/elsewhere"}) {
+        TestConnection connection(port);
+        ASSERT_TRUE(connection.Send(Upgrade(uri)));
+        ASSERT_TRUE(connection.WaitFor("\r\n\r\n"));
+        ASSERT_TRUE(connection.Send(TextFrame("100%s")));
+        // Server frames are unmasked: 0x81, length, payload.
+        const std::string expected = std::string("\x81\x0a", 2) + "echo:100%s";
+        EXPECT_TRUE(connection.WaitFor(expected)) << uri;
+    }
+}
+
+TEST_F(WebSocket, WithoutWsHandlerFramesCloseTheConnection) {
+    Start();
+    TestConnection connection(port);
+    ASSERT_TRUE(connection.Send(Upgrade("/ws")));
+    ASSERT_TRUE(connection.WaitFor("\r\n\r\n"));
+    ASSERT_TRUE(connection.Send(TextFrame("hello")));
+    EXPECT_TRUE(connection.ClosedByPeer(3000));
+}
+
+}  // namespace
