@@ -43,7 +43,7 @@ UsbBlockAssembler::Status UsbBlockAssembler::add(const unsigned char* report, in
     // A count byte larger than the payload actually present takes only what is there.
     const int count = received >= 2 ? std::min<int>(report[1], received - 2) : 0;
     if (mTotal + count > kMaxReplyBlock) return Status::TooLong;
-    std::memcpy(mBlock + mTotal, report + 2, count);
+    if (count > 0) std::memcpy(mBlock + mTotal, report + 2, count);
     mTotal += count;
     if (mTotal == 0) return Status::NeedMore;
     if (mBlock[0] != 0) return mTotal == mBlock[0] ? Status::Complete : Status::NeedMore;
