@@ -1,0 +1,20 @@
+#pragma once
+// A simulated printer's identity and start-up settings, from --printer SPEC:
+// IDENTITY[,fw=TEXT][,params=HEX][,busy=N].
+#include <optional>
+#include <string>
+
+#include "core/Hex.h"
+
+namespace ksim::printer {
+
+struct PrinterConfig {
+    std::string identity;                 // up to 12 characters
+    std::string firmware = "SIMFW-1.00";  // up to 10 characters
+    Bytes params = Bytes(31, 0);          // the print parameter block
+    int busy = 0;                         // acknowledges before each reply
+};
+
+std::optional<PrinterConfig> parsePrinterSpec(const std::string& spec, std::string* error);
+
+}  // namespace ksim::printer

@@ -1,0 +1,142 @@
+#include "printer/PrinterOptions.h"
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "printer/UsbPrinter.h"
+
+namespace ksim::printer {
+
+const char kPrinterHelp[] =
+    "add a rewritable card printer on USB 0483:5760. SPEC: IDENTITY[,fw=TEXT][,params=HEX]"
+    "[,busy=N]; IDENTITY up to 12 characters, fw up to 10, params the 31-byte parameter "
+    "block (byte 30: fast mode), busy the acknowledges before each reply. Printers are "
+    "numbered from 0 in the order given. Control actions: printer_fault {\"printer\":0,"
+    "\"kind\":K,\"count\":1,\"cmd\":\"0x57\",\"ms\":N,\"status\":1} with K one of nak, "
+    "bad_crc, bad_seq, wrong_cmd, late, status, no_reply, unplug; printer_clear_faults; "
+    "printer_busy {\"acks\":N}; printer_unplug {\"ms\":N}; printer_plug; printer_card "
+    "{\"inside\":true}; printer_state.";
+const char kCardsHelp[] =
+    "save every printed card in DIR as a PBM picture (672 x 944) named by time and "
+    "printer identity";
+
+namespace {
+
+// One simulator per process: the printers in the order given, owned by the USB bus.
+std::vector<UsbPrinter*>& printers() {
+    static std::vector<UsbPrinter*> list;
+    return list;
+}
+
+UsbPrinter* printerOf(const Json::Value& req, std::string& error) {
+    const Json::Value& p = req["printer"];
+    Json::UInt64 index = 0;
+    if (!p.isNull()) {
+        if (!p.isUInt64()) {
+            error = "\"printer\" must be a printer number";
+            return nullptr;
+        }
+        index = p.asUInt64();
+    }
+    if (index >= printers().size()) {
+        error = "no printer " + std::to_string(index);
+        return nullptr;
+    }
+    return printers()[index];
+}
+
+void registerActions(app::SimContext& ctx) {
+    ctx.actions.add("printer_fault",
+                    "{\"action\":\"printer_fault\",\"printer\":0,\"kind\":\"nak\",\"count\":1,"
+                    "\"cmd\":\"0x57\"}: arm a printer fault",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        auto fault = parsePrinterFault(req, &error);
+                        if (!fault) return false;
+                        p->addFault(*fault);
+                        return true;
+                    });
+    ctx.actions.add("printer_clear_faults", "{\"action\":\"printer_clear_faults\",\"printer\":0}",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        p->clearFaults();
+                        return true;
+                    });
+    ctx.actions.add("printer_busy", "{\"action\":\"printer_busy\",\"printer\":0,\"acks\":2}",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        if (!req["acks"].isUInt() || req["acks"].asUInt() > 1000) {
+                            error = "\"acks\" must be a number from 0 to 1000";
+                            return false;
+                        }
+                        p->setBusy(static_cast<int>(req["acks"].asUInt()));
+                        return true;
+                    });
+    ctx.actions.add("printer_unplug", "{\"action\":\"printer_unplug\",\"printer\":0,\"ms\":500}",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        p->unplug(req["ms"].isNumeric() ? req["ms"].asDouble() : -1);
+                        return true;
+                    });
+    ctx.actions.add("printer_plug", "{\"action\":\"printer_plug\",\"printer\":0}",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        p->plug();
+                        return true;
+                    });
+    ctx.actions.add("printer_card",
+                    "{\"action\":\"printer_card\",\"printer\":0,\"inside\":true}: an operator "
+                    "puts a blank card into the printer or takes it out",
+                    [](const Json::Value& req, Json::Value&, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        if (!req["inside"].isBool()) {
+                            error = "\"inside\" must be true or false";
+                            return false;
+                        }
+                        p->setCardInside(req["inside"].asBool());
+                        return true;
+                    });
+    ctx.actions.add("printer_state", "{\"action\":\"printer_state\",\"printer\":0}",
+                    [](const Json::Value& req, Json::Value& reply, std::string& error) {
+                        UsbPrinter* p = printerOf(req, error);
+                        if (!p) return false;
+                        reply["printer"] = p->describe();
+                        return true;
+                    });
+}
+
+}  // namespace
+
+bool setCardsDir(const std::string& dir, app::SimContext& ctx, std::string* error) {
+    struct stat st {};
+    if (dir.empty() || ::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *error = "not a folder";
+        return false;
+    }
+    ctx.settings["cards"] = dir;
+    return true;
+}
+
+bool addUsbPrinter(const std::string& spec, app::SimContext& ctx, std::string* error) {
+    auto config = parsePrinterSpec(spec, error);
+    if (!config) return false;
+    if (printers().empty()) registerActions(ctx);
+    const auto cards = ctx.settings.find("cards");
+    auto personality = std::make_unique<UsbPrinter>(
+        static_cast<int>(printers().size()), *config,
+        cards == ctx.settings.end() ? std::string() : cards->second, ctx.loop, ctx.journal);
+    UsbPrinter* raw = personality.get();
+    if (!ctx.usb.add(std::move(personality), error)) return false;
+    printers().push_back(raw);
+    ctx.describers.push_back([raw] { return raw->describe(); });
+    return true;
+}
+
+}  // namespace ksim::printer

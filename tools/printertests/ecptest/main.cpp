@@ -1,0 +1,7 @@
+#include <cstdio>
+
+#include "EcpConsole.h"
+
+int main() {
+    return ecptool::runConsole(stdin, stdout);
+}
