@@ -18,6 +18,21 @@ constexpr uint8_t kBayer[8][8] = {
     {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21},
 };
 
+// sRGB component value to linear light, 0 to 1. A dot pattern's average brightness is
+// linear light, so the dither compares linear values to reproduce the picture's tones.
+const std::vector<float>& linearLight() {
+    static const std::vector<float> table = [] {
+        std::vector<float> values(static_cast<size_t>(QuantumRange) + 1);
+        for (size_t i = 0; i < values.size(); ++i) {
+            const double v = i / kFull;
+            values[i] =
+                static_cast<float>(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return values;
+    }();
+    return table;
+}
+
 void put16(std::vector<unsigned char>& out, size_t at, uint32_t value) {
     out[at] = static_cast<unsigned char>(value);
     out[at + 1] = static_cast<unsigned char>(value >> 8);
@@ -41,28 +56,29 @@ Bilevel Bilevel::dither(const Magick::Image& picture) {
     if (out.width_ == 0 || out.height_ == 0) {
         return out;
     }
+    const std::vector<float>& linear = linearLight();
     const Magick::PixelPacket* pixels = picture.getConstPixels(0, 0, out.width_, out.height_);
     const bool alpha = picture.matte();
-    // Thresholds (level + 0.5) / 64 of the full range, so that 0 and full white never
-    // change.
-    double thresholds[8][8];
+    // Thresholds (level + 0.5) / 64, so that black and full white never change.
+    float thresholds[8][8];
     for (int j = 0; j < 8; ++j) {
         for (int i = 0; i < 8; ++i) {
-            thresholds[j][i] = (kBayer[j][i] + 0.5) / 64.0 * kFull;
+            thresholds[j][i] = static_cast<float>((kBayer[j][i] + 0.5) / 64.0);
         }
     }
     for (size_t y = 0; y < out.height_; ++y) {
         uint8_t* row = &out.bits_[y * out.rowBytes_];
-        const double* levels = thresholds[y & 7];
+        const float* levels = thresholds[y & 7];
         for (size_t x = 0; x < out.width_; ++x) {
             const Magick::PixelPacket& p = pixels[y * out.width_ + x];
-            double luma = 0.299 * p.red + 0.587 * p.green + 0.114 * p.blue;
+            float light =
+                0.2126f * linear[p.red] + 0.7152f * linear[p.green] + 0.0722f * linear[p.blue];
             if (alpha) {
                 // Opacity counts up from opaque (0); blend over white.
-                const double clear = static_cast<double>(p.opacity) / kFull;
-                luma = luma * (1.0 - clear) + kFull * clear;
+                const float clear = static_cast<float>(p.opacity / kFull);
+                light = light * (1.0f - clear) + clear;
             }
-            if (luma >= levels[x & 7]) {
+            if (light >= levels[x & 7]) {
                 row[x >> 3] |= static_cast<uint8_t>(0x80u >> (x & 7));
             }
         }

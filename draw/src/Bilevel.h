@@ -13,9 +13,9 @@ namespace cardpaint {
 
 class Bilevel {
   public:
-    // An 8 x 8 ordered dither of the picture's luma: pure black and pure white stay as they
-    // are, grey levels and photographs become dot patterns. Transparent parts count as
-    // white.
+    // An 8 x 8 ordered dither of the picture's luminance in linear light: pure black and
+    // pure white stay as they are, grey levels and photographs become dot patterns whose
+    // share of white dots is the tone's light. Transparent parts count as white.
     static Bilevel dither(const Magick::Image& picture);
 
     size_t width() const { return width_; }

@@ -1,6 +1,7 @@
 // The ordered dither and the 1-bit encoders.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "Bilevel.h"
@@ -23,13 +24,19 @@ size_t whiteCount(const cardpaint::Bilevel& bits) {
     return count;
 }
 
-TEST(Bilevel, BlackAndWhiteStayExactGreyBecomesDots) {
+// The share of light an sRGB grey level gives.
+double linear(double v) {
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+TEST(Bilevel, BlackAndWhiteStayExactGreyBecomesDotsOfItsLight) {
     struct Case {
         const char* color;
         double whiteShare;
     };
-    for (const Case& c : {Case{"white", 1.0}, Case{"black", 0.0}, Case{"gray50", 0.5},
-                          Case{"gray25", 0.25}, Case{"gray75", 0.75}}) {
+    for (const Case& c : {Case{"white", 1.0}, Case{"black", 0.0}, Case{"gray50", linear(0.5)},
+                          Case{"gray25", linear(0.25)}, Case{"gray75", linear(0.75)},
+                          Case{"rgb(0,255,0)", 0.7152}}) {
         const cardpaint::Bilevel bits = cardpaint::Bilevel::dither(solid(64, 16, c.color));
         EXPECT_NEAR(static_cast<double>(whiteCount(bits)) / (64 * 16), c.whiteShare, 1.0 / 64)
             << c.color;
@@ -37,8 +44,9 @@ TEST(Bilevel, BlackAndWhiteStayExactGreyBecomesDots) {
 }
 
 TEST(Bilevel, GreyPatternHasNoLargeBlocks) {
-    // A threshold would make a grey area all black or all white; the dither alternates.
-    const cardpaint::Bilevel bits = cardpaint::Bilevel::dither(solid(16, 16, "gray50"));
+    // A threshold would make a grey area all black or all white; at half the light the
+    // dither alternates.
+    const cardpaint::Bilevel bits = cardpaint::Bilevel::dither(solid(16, 16, "rgb(188,188,188)"));
     for (size_t y = 0; y < 16; ++y) {
         for (size_t x = 0; x + 1 < 16; ++x) {
             EXPECT_NE(bits.white(x, y), bits.white(x + 1, y)) << x << "," << y;
