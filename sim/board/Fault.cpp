@@ -1,5 +1,6 @@
 #include "board/Fault.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -161,11 +162,16 @@ std::optional<Fault> parseFaultText(const std::string& text, std::string* error)
 }
 
 Json::Value describe(const Fault& f) {
+    auto hex = [](unsigned v) {
+        char buf[8];
+        snprintf(buf, sizeof buf, "0x%04X", v);
+        return std::string(buf);
+    };
     Json::Value v;
     v["kind"] = faultKindName(f.kind);
     v["count"] = f.count;
-    if (f.command) v["cmd"] = *f.command;
-    if (f.value) v["value"] = *f.value;
+    if (f.command) v["cmd"] = hex(*f.command);
+    if (f.value) v[*info(f.kind).param ? info(f.kind).param : "value"] = hex(*f.value);
     if (f.ms >= 0) v["ms"] = f.ms;
     if (!f.bytes.empty()) v["hex"] = toHex(f.bytes);
     return v;
