@@ -4,8 +4,15 @@
 #include "TestSupport.h"
 #include "cardpaint.h"
 
+extern "C" int cardpaint_c_host_commit_length(void);
+
 namespace cardpaint_test {
 namespace {
+
+TEST(Canvas, CallableFromC) {
+    // 64 pixels take 8 bytes, padded to 8; 32 rows; headers and palette.
+    EXPECT_EQ(cardpaint_c_host_commit_length(), 14 + 40 + 8 + 8 * 32);
+}
 
 TEST(Canvas, IsWhiteOfTheGivenSizeCutToWholePixels) {
     Canvas canvas(1, 0, 120.7, 80.2);
