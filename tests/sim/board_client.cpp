@@ -114,6 +114,9 @@ struct Usb {
     bool open(int want) {
         if (handle && index == want) return true;
         close();
+        // A fresh context sees the bus as a newly started driver does.
+        libusb_exit(ctx);
+        libusb_init(&ctx);
         libusb_device** list = nullptr;
         ssize_t n = libusb_get_device_list(ctx, &list);
         int seen = 0;
@@ -273,8 +276,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc;) {
         std::string step = argv[i];
         if (step == "list") {
+            libusb_context* fresh = nullptr;
+            libusb_init(&fresh);
             libusb_device** list = nullptr;
-            ssize_t n = libusb_get_device_list(usb.ctx, &list);
+            ssize_t n = libusb_get_device_list(fresh, &list);
             for (ssize_t k = 0; k < n; ++k) {
                 libusb_device_descriptor d;
                 libusb_get_device_descriptor(list[k], &d);
@@ -283,6 +288,7 @@ int main(int argc, char** argv) {
             }
             printf("count %zd\n", n < 0 ? 0 : n);
             libusb_free_device_list(list, 1);
+            libusb_exit(fresh);
             i += 1;
         } else if (step == "xfer" || step == "raw") {
             int index = atoi(arg(i + 1).c_str());

@@ -1,0 +1,275 @@
+// kiosk-sim seen from a driver: board_client runs under it through the system libusb
+// and real pseudo-terminals.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "SimRun.h"
+
+namespace ksimtest {
+namespace {
+
+using Args = std::vector<std::string>;
+
+bool contains(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+}
+
+std::string repeat(const std::string& byte, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += byte;
+    return s;
+}
+
+TEST(KioskSimUsb, BoardsEnumerateInTheOrderGiven) {
+    SimRun r = runSim({"--board", "09", "--board", "09,addr=5", "--board", "02,addr=7,pid=0x5741"},
+                      {"list", "xfer", "0", "0001", "0601", "FF01", "500", "xfer", "1", "0002",
+                       "0601", "FF01", "500", "xfer", "2", "0003", "0601", "FF01", "500"});
+    ASSERT_EQ(r.status, 0) << r.out << r.log;
+    EXPECT_EQ(r.lines("device"),
+              (std::vector<std::string>{"device 0483:5740 001/002", "device 0483:5740 001/003",
+                                        "device 0483:5741 001/004"}));
+    EXPECT_EQ(r.lines("reply"),
+              (std::vector<std::string>{"reply pkg=0001 cmd=0601 state=00 check=ok data=01",
+                                        "reply pkg=0002 cmd=0601 state=00 check=ok data=05",
+                                        "reply pkg=0003 cmd=0601 state=00 check=ok data=07"}));
+}
+
+TEST(KioskSimUsb, LongFramesAndStuffingBothWays) {
+    // 291 data bytes make a 300-byte request: a long block in five reports. The canned
+    // reply of 2000 is long too; both directions carry 0xAA bytes that must be stuffed.
+    std::string reply = "AA" + repeat("11", 299);
+    SimRun r = runSim({"--board", "09", "--reply", "2000=00:" + reply},
+                      {"xfer", "0", "0001", "3000", repeat("5A", 291), "500", "xfer", "0", "00AA",
+                       "2000", "AA", "500"});
+    ASSERT_EQ(r.status, 0) << r.out << r.log;
+    ASSERT_EQ(r.lines("reply").size(), 2u) << r.out;
+    std::string expect = "reply pkg=00AA cmd=2000 state=00 check=ok data=AA";
+    for (int i = 0; i < 299; ++i) expect += " 11";
+    EXPECT_EQ(r.lines("reply")[1], expect);
+    EXPECT_TRUE(contains(r.log, "host->dev frame [300]")) << r.log;
+    EXPECT_TRUE(contains(r.log, "long block, report counts 62,62,62,62,56")) << r.log;
+    EXPECT_TRUE(contains(r.log, "package 00AA command 2000 data AA; short block")) << r.log;
+    EXPECT_TRUE(contains(r.log, "reply; 6 report(s)")) << r.log;
+}
+
+TEST(KioskSimUsb, BrokenRequestsAreLoggedAndUnanswered) {
+    // A check byte off by one, and a 0xAA without its stuffing byte.
+    SimRun r = runSim({"--board", "09"}, {"raw", "0", "AABB05000100013031", "300", "raw", "0",
+                                          "AABB0500AA0101309A", "300"});
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_EQ(r.lines("error read LIBUSB_ERROR_TIMEOUT").size(), 2u) << r.out;
+    EXPECT_TRUE(contains(r.log, "protocol_error: check byte 31, expected 30")) << r.log;
+    EXPECT_TRUE(contains(r.log, "is not followed by 00")) << r.log;
+}
+
+TEST(KioskSimUsb, FaultsFromTheCommandLineAndTheControlSocket) {
+    SimRun r = runSim({"--board", "09", "--control", "ctl.sock", "--fault", "0:state,cmd=0x4001",
+                       "--fault", "0:no_reply,cmd=0x1002"},
+                      {"xfer",    "0",
+                       "0001",    "4001",
+                       "00",      "300",  // state 85
+                       "xfer",    "0",
+                       "0002",    "1002",
+                       "00",      "300",  // no reply
+                       "xfer",    "0",
+                       "0003",    "1002",
+                       "00",      "300",  // fine again
+                       "control", R"({"action":"fault","kind":"bad_check"})",
+                       "xfer",    "0",
+                       "0004",    "1002",
+                       "00",      "300",
+                       "control", R"({"action":"fault","kind":"wrong_package","id":7})",
+                       "xfer",    "0",
+                       "0005",    "1002",
+                       "00",      "300",  // the wrong one first
+                       "read",    "0",
+                       "300",  // then the right one
+                       "control", R"({"action":"fault","kind":"card_status","sw":"6A82"})",
+                       "xfer",    "0",
+                       "0006",    "0211",
+                       "00",      "300"});
+    EXPECT_EQ(r.status, 1) << r.out << r.log;
+    auto replies = r.lines("reply");
+    ASSERT_EQ(replies.size(), 6u) << r.out;
+    EXPECT_EQ(replies[0], "reply pkg=0001 cmd=4001 state=85 check=ok data=");
+    EXPECT_EQ(replies[1], "reply pkg=0003 cmd=1002 state=00 check=ok data=01 01 01");
+    EXPECT_EQ(replies[2], "reply pkg=0004 cmd=1002 state=00 check=bad data=01 01 01");
+    EXPECT_EQ(replies[3], "reply pkg=0006 cmd=1002 state=00 check=ok data=01 01 01");
+    EXPECT_EQ(replies[4], "reply pkg=0005 cmd=1002 state=00 check=ok data=01 01 01");
+    EXPECT_EQ(replies[5], "reply pkg=0006 cmd=0211 state=00 check=ok data=6A 82");
+    EXPECT_EQ(r.lines("error read LIBUSB_ERROR_TIMEOUT").size(), 1u);
+    EXPECT_TRUE(contains(r.out, R"("id":7)")) << r.out;
+}
+
+TEST(KioskSimUsb, ControlSocketActionsAndErrors) {
+    SimRun r =
+        runSim({"--board", "09", "--control", "ctl.sock"},
+               {"control", R"({"action":"reply","cmd":"0x4001","state":"0x05","hex":"0102"})",
+                "xfer",    "0",
+                "0001",    "4001",
+                "00",      "300",
+                "control", R"({"action":"sensors","hex":"000101"})",
+                "xfer",    "0",
+                "0002",    "1002",
+                "00",      "300",
+                "control", R"({"action":"reply","cmd":"0x4001","clear":true})",
+                "xfer",    "0",
+                "0003",    "4001",
+                "00",      "300",
+                "control", R"({"action":"status"})",
+                "control", R"({"action":"melt"})",
+                "control", R"({"action":"fault","board":3,"kind":"no_reply"})",
+                "control", R"({"action":"fault","kind":"explode"})",
+                "control", "not json"});
+    EXPECT_EQ(r.status, 4) << r.out;
+    auto replies = r.lines("reply");
+    ASSERT_EQ(replies.size(), 3u) << r.out;
+    EXPECT_EQ(replies[0], "reply pkg=0001 cmd=4001 state=05 check=ok data=01 02");
+    EXPECT_EQ(replies[1], "reply pkg=0002 cmd=1002 state=00 check=ok data=00 01 01");
+    EXPECT_EQ(replies[2], "reply pkg=0003 cmd=4001 state=00 check=ok data=");
+    auto results = r.lines("control");
+    ASSERT_EQ(results.size(), 8u) << r.out;
+    EXPECT_TRUE(contains(results[3], R"("sensors":"00 01 01")")) << results[3];
+    EXPECT_TRUE(contains(results[4], "unknown action 'melt'"));
+    EXPECT_TRUE(contains(results[5], "no board 3"));
+    EXPECT_TRUE(contains(results[6], "unknown fault kind 'explode'"));
+    EXPECT_TRUE(contains(results[7], "not a JSON object"));
+    EXPECT_TRUE(contains(r.log, "board0 change: sensors 01 01 01 -> 00 01 01")) << r.log;
+}
+
+TEST(KioskSimUsb, CablePullAndReplace) {
+    SimRun r = runSim({"--board", "09", "--board", "09,addr=2", "--control", "ctl.sock"},
+                      {"xfer", "1",    "0001",    "1002",
+                       "00",   "300",  "control", R"({"action":"unplug","board":1,"ms":300})",
+                       "xfer", "1",    "0002",    "1002",
+                       "00",   "300",  "sleep",   "700",
+                       "list", "xfer", "1",       "0003",
+                       "0601", "FF01", "300"});
+    EXPECT_EQ(r.status, 1) << r.out << r.log;
+    EXPECT_EQ(r.lines("error").size(), 1u) << r.out;
+    EXPECT_TRUE(contains(r.lines("error")[0], "NO_DEVICE")) << r.out;
+    // The board comes back under a new device number, still second on the bus.
+    EXPECT_EQ(r.lines("device"),
+              (std::vector<std::string>{"device 0483:5740 001/002", "device 0483:5740 001/004"}));
+    ASSERT_EQ(r.lines("reply").size(), 2u) << r.out;
+    EXPECT_EQ(r.lines("reply")[1], "reply pkg=0003 cmd=0601 state=00 check=ok data=02");
+    EXPECT_TRUE(contains(r.log, "board1 change: cable pulled"));
+    EXPECT_TRUE(contains(r.log, "board1 change: cable plugged in"));
+}
+
+TEST(KioskSimUsb, UnplugFaultTakesTheBoardAwayMidExchange) {
+    SimRun r = runSim({"--board", "09", "--fault", "0:unplug,cmd=0x4001,ms=200"},
+                      {"xfer", "0", "0001", "4001", "00", "300", "sleep", "500", "xfer", "0",
+                       "0002", "4001", "00", "300"});
+    EXPECT_EQ(r.status, 1) << r.out << r.log;
+    EXPECT_TRUE(contains(r.lines("error")[0], "NO_DEVICE")) << r.out;
+    EXPECT_EQ(r.lines("reply").size(), 1u) << r.out;
+}
+
+TEST(KioskSimUsb, BlockedReadDoesNotBusyPoll) {
+    SimRun r = runSim({"--board", "09"}, {"idle", "0", "2000"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    auto idle = r.lines("idle");
+    ASSERT_EQ(idle.size(), 1u) << r.out;
+    long cpu = -1, wall = -1;
+    ASSERT_EQ(
+        sscanf(idle[0].c_str(), "idle LIBUSB_ERROR_TIMEOUT cpu_ms=%ld wall_ms=%ld", &cpu, &wall), 2)
+        << idle[0];
+    EXPECT_GE(wall, 1900);
+    EXPECT_LT(cpu, wall / 20) << "a blocked 2 s read must use under 5 % of a core";
+}
+
+TEST(KioskSimUsb, DelaysScaleWithSpeed) {
+    auto elapsed = [](const char* speed) {
+        auto start = std::chrono::steady_clock::now();
+        SimRun r = runSim({"--board", "09", "--speed", speed, "--reply", "4001=00@1500"},
+                          {"xfer", "0", "0001", "4001", "00", "3000"});
+        EXPECT_EQ(r.status, 0) << r.out;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    long slow = elapsed("1");
+    long instant = elapsed("0");
+    EXPECT_GE(slow, 1500);
+    EXPECT_LT(instant, slow - 1000);
+}
+
+std::string serialName() {
+    return "ksimtest" + std::to_string(getpid());
+}
+
+TEST(KioskSimSerial, ExchangeJunkAndCleanUp) {
+    std::string name = serialName();
+    std::string path = "/dev/" + name;
+    SimRun r = runSim({"--serial", name + ":09,addr=4", "--fault", "0:junk,cmd=0x0104", "--fault",
+                       "0:bad_stuffing,cmd=0x0105"},
+                      {"serial", path, "0001", "0601", "FF01", "500", "serial", path, "00AA",
+                       "0104", "AA", "500", "serial", path, "0003", "0105", "00", "500"});
+    ASSERT_EQ(r.status, 0) << r.out << r.log;
+    auto raw = r.lines("serial-raw");
+    ASSERT_EQ(raw.size(), 3u) << r.out;
+    EXPECT_EQ(raw[0], "serial-raw AA BB 07 00 01 00 01 06 00 04 02");
+    // Junk first; the package low byte 0xAA comes stuffed.
+    EXPECT_EQ(raw[1].rfind("serial-raw 11 22 AA BB 0F 00 AA 00 00 04 01 00", 0), 0u) << raw[1];
+    // The reply has no 0xAA of its own: a badly stuffed AA 55 sits before the check byte.
+    EXPECT_TRUE(contains(raw[2], "AA 55")) << raw[2];
+    EXPECT_TRUE(contains(r.log, "change: line " + path + " set to 115200 8N1")) << r.log;
+    EXPECT_TRUE(contains(r.log, "package 00AA command 0104 data AA")) << r.log;
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << path << " must be removed on exit";
+}
+
+TEST(KioskSimSerial, RefusesToReplaceAFileItDidNotMake) {
+    std::string path = "/tmp/ksimtest-file-" + std::to_string(getpid());
+    { std::ofstream(path) << "keep"; }
+    SimRun r = runSim({"--serial", path + ":09"}, {"list"});
+    EXPECT_NE(r.status, 0);
+    std::ifstream in(path);
+    std::string kept;
+    in >> kept;
+    EXPECT_EQ(kept, "keep");
+    unlink(path.c_str());
+}
+
+TEST(KioskSimChild, ExitStatusAndLeftovers) {
+    struct Case {
+        Args command;
+        int status;
+    } cases[] = {
+        {{"/bin/sh", "-c", "exit 7"}, 7},
+        {{"/bin/sh", "-c", "kill -TERM $$"}, 128 + SIGTERM},
+        {{"/nonexistent/program"}, 127},
+    };
+    for (const auto& c : cases) {
+        SimRun r = runSim({"--board", "09"}, {}, 20000, c.command);
+        EXPECT_EQ(r.status, c.status) << c.command.back();
+    }
+    // A process the command leaves behind is ended with it.
+    auto start = std::chrono::steady_clock::now();
+    SimRun r = runSim({"--board", "09"}, {}, 20000,
+                      {"/bin/sh", "-c", "sleep 30 & echo $! > \"$TMPDIR/orphan\"; exit 3"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    std::ifstream in(r.scratch + "/orphan");
+    pid_t orphan = 0;
+    in >> orphan;
+    ASSERT_GT(orphan, 0);
+    EXPECT_NE(kill(orphan, 0), 0) << "the orphaned sleep must be gone";
+}
+
+TEST(KioskSimChild, UsageErrors) {
+    for (Args bad : {Args{"--board", "zz"}, Args{"--bogus", "1"}, Args{"--speed", "fast"},
+                     Args{"--fault", "5:no_reply"}, Args{"--reply", "4001"}}) {
+        SimRun r = runSim(bad, {"list"});
+        EXPECT_EQ(r.status, 2) << bad[0] << " " << bad[1];
+    }
+}
+
+}  // namespace
+}  // namespace ksimtest
