@@ -91,7 +91,6 @@ bool writeFile(const std::string& name, const std::vector<unsigned char>& bytes)
 
 int writePreview(DrawContext& canvas, const std::string& name) {
     Magick::Image picture = *canvas.image;
-    picture.matte(false);
     if (canvas.monochrome) {
         const bool pbm =
             name.find(".PBM") != std::string::npos || name.find(".pbm") != std::string::npos;
@@ -108,6 +107,9 @@ int writePreview(DrawContext& canvas, const std::string& name) {
         flat.write(format + ":" + name);
         return CARDPAINT_OK;
     }
+    // The canvas is opaque; an alpha channel left by compositing would only widen the
+    // output to 32 bits per pixel.
+    picture.matte(false);
     toGreyUnlessColour(picture, canvas);
     cutTo(picture, canvas.commitRect);
     rotateBy(picture, canvas.rotation);
@@ -149,13 +151,11 @@ int DrawCommitCanvas(DrawContext* canvas, void* out, int* length) {
     }
     return cardpaint::guarded(__func__, [&] {
         Magick::Image picture = *canvas->image;
-        // The canvas is opaque; an alpha channel left by compositing would only widen the
-        // output to 32 bits per pixel.
-        picture.matte(false);
         std::vector<unsigned char> bytes;
         if (canvas->monochrome) {
             bytes = bilevelOf(picture, *canvas, true).bmp(kDotsPerInch);
         } else {
+            picture.matte(false);
             cutTo(picture, canvas->commitRect);
             toGreyUnlessColour(picture, *canvas);
             rotateBy(picture, canvas->rotation);
