@@ -18,7 +18,10 @@ extern "C" int DrawDrawText(DrawContext* canvas, const char* text, double x, dou
         Magick::Image& image = *canvas->image;
         image.font(canvas->fontName);
         image.fontPointsize(canvas->fontSize);
-        // Later settings override earlier ones, as the caller's flags are applied in order.
+        // The image keeps its font settings between calls: start from the defaults so that a
+        // flag turned off is off. Later settings override earlier ones.
+        image.fontStyle(MagickCore::UndefinedStyle);
+        image.fontWeight(0);
         if (canvas->bold) {
             image.fontStyle(MagickCore::BoldStyle);
         }

@@ -41,6 +41,29 @@ TEST(DrawContext, StrongClearsAWeightSetBefore) {
     EXPECT_EQ(second.get()->fontWeight, 700);
 }
 
+TEST(DrawContext, TextStyleFollowsTheCurrentFlags) {
+    if (!fontAvailable()) {
+        GTEST_SKIP() << "font missing";
+    }
+    Canvas canvas(1, 0, 100, 50);
+    DrawDrawSetFont(canvas.get(), CARDPAINT_TEST_FONT, 12);
+    const Magick::Image& image = *canvas.get()->image;
+    DrawSetTextIsStrong(canvas.get(), 1);
+    DrawSetTextFontWeight(canvas.get(), 700);
+    ASSERT_EQ(DrawDrawText(canvas.get(), "a", 1, 20), CARDPAINT_OK);
+    EXPECT_EQ(image.fontStyle(), MagickCore::BoldStyle);
+    EXPECT_EQ(image.fontWeight(), 700u);
+    DrawSetTextIsItalic(canvas.get(), 1);
+    ASSERT_EQ(DrawDrawText(canvas.get(), "a", 1, 20), CARDPAINT_OK);
+    EXPECT_EQ(image.fontStyle(), MagickCore::ItalicStyle) << "a later flag overrides";
+    // Flags turned off again no longer apply to the next text.
+    DrawSetTextIsStrong(canvas.get(), 0);
+    DrawSetTextIsItalic(canvas.get(), 0);
+    ASSERT_EQ(DrawDrawText(canvas.get(), "a", 1, 20), CARDPAINT_OK);
+    EXPECT_EQ(image.fontStyle(), MagickCore::UndefinedStyle);
+    EXPECT_EQ(image.fontWeight(), 0u);
+}
+
 TEST(DrawContext, EverySetterOfTheRotationSetsIt) {
     Canvas canvas(1, 0, 10, 10);
     DrawSetTextRotation(canvas.get(), 10);
