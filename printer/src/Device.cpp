@@ -42,6 +42,10 @@ Stamp nowUtc8() {
 void Device::setTraceDirectory(const std::string& dir) {
     traceDir() = dir;
 }
+bool Device::tracing() {
+    return directoryExists(traceDir());
+}
+
 std::string Device::traceDirectory() {
     return traceDir();
 }

@@ -25,6 +25,8 @@ class Device {
 
     void Debug(const char* msg, const char* text, unsigned char* data, int len);
     void DeviceStringLog(char* text);
+    // Whether trace lines are written now (the trace folder exists).
+    static bool tracing();
 
     // Folder of the trace files (default "/var/log/kqlogs/"); tests point it elsewhere.
     static void setTraceDirectory(const std::string& dir);

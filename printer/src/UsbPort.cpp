@@ -148,13 +148,15 @@ int UsbPort::WriteBuffer(unsigned char* payload, int len) {
     frame[11 + n] = static_cast<unsigned char>(crc & 0xFF);
     frame[12 + n] = static_cast<unsigned char>(crc >> 8);
 
+    // One look at the trace folder per frame, not per packet (an image is 1260 packets).
+    const bool trace = tracing();
     unsigned char packet[ecp::kPacketSize];
     for (std::size_t at = 0; at < frame.size(); at += ecp::kPacketFrameBytes) {
         const std::size_t piece = std::min<std::size_t>(ecp::kPacketFrameBytes, frame.size() - at);
         std::memset(packet, 0, sizeof packet);
         packet[0] = ecp::kHostMarker;
         std::memcpy(packet + 1, &frame[at], piece);
-        Debug("\r\n[S RAW]", nullptr, packet, static_cast<int>(piece + 1));
+        if (trace) Debug("\r\n[S RAW]", nullptr, packet, static_cast<int>(piece + 1));
         const int r = bulkOut(packet, ecp::kPacketSize, 0);
         if (r != 0) return r;
     }
