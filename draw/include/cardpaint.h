@@ -11,8 +11,8 @@
  *   CARDPAINT_NO_CANVAS   (-99) no canvas (null handle)
  *   CARDPAINT_NO_ROOM     (13)  the output did not fit; the needed length is reported.
  *                               DrawSetBarCodePara also returns it for a null handle.
- *   CARDPAINT_FAILED      (-1)  bad portrait value, QR encoding failed, or no memory
- *                               for the QR picture
+ *   CARDPAINT_FAILED      (-1)  bad portrait value, QR encoding failed, no memory for
+ *                               the QR picture, or a null length or path pointer
  *   CARDPAINT_IMAGE_ERROR (-2)  the imaging library refused the request: an unreadable
  *                               picture, an unknown font, an unwritable path, an
  *                               unusable canvas size. No C++ exception leaves this

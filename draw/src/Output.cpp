@@ -20,9 +20,14 @@ constexpr size_t kPathCapacity = 256;
 constexpr double kDotsPerInch = 300.0;
 
 void cutTo(Magick::Image& picture, const CommitRect& rect) {
-    picture.crop(Magick::Geometry(cardpaint::wholeSize(rect.width),
-                                  cardpaint::wholeSize(rect.height), cardpaint::wholeOffset(rect.x),
-                                  cardpaint::wholeOffset(rect.y)));
+    const size_t width = cardpaint::wholeSize(rect.width);
+    const size_t height = cardpaint::wholeSize(rect.height);
+    const long x = cardpaint::wholeOffset(rect.x);
+    const long y = cardpaint::wholeOffset(rect.y);
+    if (x == 0 && y == 0 && width == picture.columns() && height == picture.rows()) {
+        return;  // the whole picture: nothing to copy
+    }
+    picture.crop(Magick::Geometry(width, height, x, y));
     picture.repage();
 }
 
