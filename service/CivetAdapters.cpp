@@ -108,14 +108,21 @@ void CivetResponse::InspectHead(const char* data, size_t length) {
     mHeadKeepsAlive = mStatus != 0 && delimited && !close;
 }
 
-void CivetResponse::Write(const void* data, size_t length) {
+void CivetResponse::Append(const char* data, size_t length) {
     if (mFailed || length == 0) return;
-    if (!mHeadDone) InspectHead(static_cast<const char*>(data), length);
-    if (mg_write(mConn, data, length) <= 0) mFailed = true;
+    if (!mHeadDone) InspectHead(data, length);
+    mOut.append(data, length);
+}
+
+void CivetResponse::Flush() {
+    if (!mFailed && !mOut.empty() && mg_write(mConn, mOut.data(), mOut.size()) <= 0) {
+        mFailed = true;
+    }
+    mOut.clear();
 }
 
 void CivetResponse::Send(const uint8_t* buffer, size_t length) {
-    if (buffer != nullptr) Write(buffer, length);
+    if (buffer != nullptr) Append(reinterpret_cast<const char*>(buffer), length);
 }
 
 void CivetResponse::Printf(const char* fmt, ...) {
@@ -123,15 +130,15 @@ void CivetResponse::Printf(const char* fmt, ...) {
     va_start(args, fmt);
     const std::string text = FormatText(fmt, args);
     va_end(args);
-    Write(text.data(), text.size());
+    Append(text.data(), text.size());
 }
 
 void CivetResponse::SendChunk(const uint8_t* buffer, size_t length) {
-    if (mFailed) return;
-    if (mg_send_chunk(mConn, reinterpret_cast<const char*>(buffer), static_cast<unsigned>(length)) <
-        0) {
-        mFailed = true;
-    }
+    char size[24];
+    const int sizeLength = std::snprintf(size, sizeof(size), "%zx\r\n", length);
+    Append(size, static_cast<size_t>(sizeLength));
+    if (buffer != nullptr) Append(reinterpret_cast<const char*>(buffer), length);
+    Append("\r\n", 2);
 }
 
 void CivetResponse::PrintfChunk(const char* fmt, ...) {
@@ -147,6 +154,7 @@ void CivetResponse::SendError(int errorCode, const char* fmt, ...) {
     va_start(args, fmt);
     const std::string text = FormatText(fmt, args);
     va_end(args);
+    Flush();
     mg_send_http_error(mConn, errorCode, "%s", text.c_str());
     mHeadDone = true;
     mHeadKeepsAlive = false;

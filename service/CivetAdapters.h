@@ -43,6 +43,8 @@ class CivetResponseBase : public IWebResponse {
         mTimerMsec = msec;
     }
 
+    // Writes what the handler has sent, for responses that collect it.
+    virtual void Flush() {}
     // Takes the armed timer, if any; the handler must arm it again.
     bool TakeTimer(uint32_t& msec);
     // The handler closed the connection, or a write to it failed.
@@ -58,16 +60,21 @@ class CivetResponseBase : public IWebResponse {
     uint32_t mTimerMsec = 0;
 };
 
+// Collects what a handler sends and writes it once the handler has returned,
+// so no handler waits on a client's socket while it holds the handler lock.
 class CivetResponse : public CivetResponseBase {
   public:
     explicit CivetResponse(mg_connection* conn) : CivetResponseBase(conn) {}
 
+    size_t ToSendDataLength() const override { return mOut.size(); }
     void Send(const uint8_t* buffer, size_t length) override;
     void Printf(const char* fmt, ...) override;
     void SendChunk(const uint8_t* buffer, size_t length) override;
     void PrintfChunk(const char* fmt, ...) override;
     void SendError(int errorCode, const char* fmt = nullptr, ...) override;
 
+    // Writes what has been collected; a failed write marks the connection closed.
+    void Flush() override;
     // Whether the connection may carry another request: the reply's head
     // delimits its body and does not ask for the connection to close.
     bool KeepAlive() const;
@@ -75,9 +82,10 @@ class CivetResponse : public CivetResponseBase {
     int Status() const { return mStatus; }
 
   private:
-    void Write(const void* data, size_t length);
+    void Append(const char* data, size_t length);
     void InspectHead(const char* data, size_t length);
 
+    std::string mOut;
     std::string mHead;
     bool mHeadDone = false;
     bool mHeadKeepsAlive = false;

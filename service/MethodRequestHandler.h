@@ -30,10 +30,19 @@ class MethodCallBase : public IWebRequestHandler {
     // A zero-filled buffer whose pages stay untouched until written; null when
     // the memory is not there.
     virtual ResultBuffer AllocateResultBuffer();
+    // The SDK call; out is the result buffer.
+    virtual int Call(const char* argsJson, char* out, bool flag);
 
   private:
+    // Makes the buffer zero-filled again after a document of length bytes,
+    // handing the pages of a large one back to the system.
+    void ClearResultBuffer(size_t length);
+
     lib_dev* mDevice;  // borrowed from the service, which outlives the server
     std::mutex mCallLock;
+    // Kept between calls: mapping and unmapping 100 MiB for each request costs
+    // more than the call itself. Only the pages a document touched are resident.
+    ResultBuffer mBuffer;
 };
 
 class MethodRequestHandler : public MethodCallBase {

@@ -158,11 +158,13 @@ void XWebServerData::RunTimers(const RequestHandlerData& entry, Response& respon
             response.CloseConnection();
             return;
         }
-        std::lock_guard<FifoLock> turn(mHandlerLock);
-        // Stamped before the call, so the stamp is there once the client has its reply.
-        entry.access->Touch();
-        access.Touch();
-        entry.handler->HandleTimer(response);
+        {
+            std::lock_guard<FifoLock> turn(mHandlerLock);
+            entry.access->Touch();
+            access.Touch();
+            entry.handler->HandleTimer(response);
+        }
+        response.Flush();
     }
 }
 
@@ -205,10 +207,12 @@ int XWebServerData::HandleRequest(mg_connection* conn) {
     CivetResponse response(conn);
     {
         std::lock_guard<FifoLock> turn(mHandlerLock);
+        // Stamped before the call, so the stamp is there once the client has its reply.
         entry->access->Touch();
         access.Touch();
         entry->handler->HandleHttpRequest(request, response);
     }
+    response.Flush();
     RunTimers(*entry, response);
     if (!response.KeepAlive()) mg_disable_connection_keep_alive(conn);
     return response.Status() > 0 && response.Status() < 1000 ? response.Status() : 200;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "FakeWeb.h"
 #include "MethodRequestHandler.h"
 #include "devsdk.h"
@@ -72,6 +74,41 @@ TEST_F(MethodHandler, MissingResultBufferAnswersAnErrorDocument) {
     handler.HandleHttpRequest(request, response);
     const std::string document = "{\"msg\":\"超出了最大值\",\"result\":4336}";
     EXPECT_EQ(response.sent, ReplyHead(document.size()) + document);
+}
+
+}  // namespace
+
+namespace {
+
+// Writes documents of chosen sizes, or nothing, in place of the SDK.
+class ScriptedHandler : public MethodRequestHandler {
+  public:
+    ScriptedHandler() : MethodRequestHandler("/api/call_method/x", nullptr) {}
+    size_t nextLength = 0;
+
+  protected:
+    int Call(const char*, char* out, bool) override {
+        std::memset(out, 'd', nextLength);
+        if (nextLength > 0) out[nextLength] = '\0';
+        return 0;
+    }
+};
+
+// The buffer is reused between calls: after any document it must read as
+// zero again, or a method that writes nothing would answer the old text.
+TEST(MethodHandlerBuffer, EveryCallStartsFromAZeroFilledBuffer) {
+    ScriptedHandler handler;
+    for (size_t length : {size_t{27}, size_t{0}, size_t{300000}, size_t{0}, size_t{70000},
+                          size_t{65535}, size_t{0}, kResultBufferSize - 1, size_t{0}}) {
+        handler.nextLength = length;
+        FakeRequest request;
+        FakeResponse response;
+        handler.HandleHttpRequest(request, response);
+        const std::string head = ReplyHead(length);
+        ASSERT_EQ(response.sent.size(), head.size() + length) << length;
+        EXPECT_EQ(response.sent.compare(0, head.size(), head), 0) << length;
+        EXPECT_EQ(response.sent.find_first_not_of('d', head.size()), std::string::npos) << length;
+    }
 }
 
 }  // namespace
