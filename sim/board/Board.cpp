@@ -1,5 +1,6 @@
 #include "board/Board.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "board/InfoBlock.h"
@@ -146,6 +147,8 @@ Response Board::onRequest(const Request& request) {
     ReplyDamage damage;
     std::optional<size_t> truncateTo;
     double extraMs = 0;
+    // Time between the extra frames (wrong package, wrong command, stale) and the reply.
+    double afterExtraMs = 0;
     bool swallow = false;
     std::vector<Emission> before;
 
@@ -196,6 +199,7 @@ Response Board::onRequest(const Request& request) {
                 other.package = f.value.value_or(next);
                 before.push_back(
                     {encodeReply(other), 0, "reply with package " + hex4(other.package)});
+                afterExtraMs = std::max(afterExtraMs, f.ms);
                 break;
             }
             case FaultKind::WrongCommand: {
@@ -203,6 +207,7 @@ Response Board::onRequest(const Request& request) {
                 other.command = f.value.value_or(static_cast<uint16_t>(request.command + 1));
                 before.push_back(
                     {encodeReply(other), 0, "reply with command " + hex4(other.command)});
+                afterExtraMs = std::max(afterExtraMs, f.ms);
                 break;
             }
             case FaultKind::Stale: {
@@ -213,6 +218,7 @@ Response Board::onRequest(const Request& request) {
                 }
                 before.push_back(
                     {encodeReply(old), 0, "stale reply, package " + hex4(old.package)});
+                afterExtraMs = std::max(afterExtraMs, f.ms);
                 break;
             }
             case FaultKind::Junk:
@@ -235,7 +241,7 @@ Response Board::onRequest(const Request& request) {
         e.delayMs = delay;
         response.emissions.push_back(std::move(e));
     }
-    response.emissions.push_back({std::move(wire), delay, "reply"});
+    response.emissions.push_back({std::move(wire), delay + afterExtraMs, "reply"});
     return response;
 }
 

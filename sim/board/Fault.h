@@ -34,8 +34,9 @@ struct Fault {
     int count = 1;
     std::optional<uint16_t> command;  // only requests with this command code
     std::optional<uint16_t> value;    // package, command, state, sw, length, value or bytes
-    double ms = -1;                   // Unplug, Delay
-    Bytes bytes;                      // Junk
+    double ms = -1;  // Unplug, Delay; for the kinds that send an extra frame first, the
+                     // time from that frame to the right reply
+    Bytes bytes;     // Junk
 };
 
 // {"kind":"state","state":133,"count":2,"cmd":"0x1002"}; numbers may be JSON numbers or

@@ -172,6 +172,16 @@ TEST(KioskSimUsb, UnplugFaultTakesTheBoardAwayMidExchange) {
     EXPECT_EQ(r.lines("reply").size(), 1u) << r.out;
 }
 
+TEST(KioskSimUsb, ADriverKilledMidReadDoesNotSwallowTheNextReply) {
+    std::string script =
+        "\"$0\" idle 0 5000 & p=$!; sleep 0.5; kill -9 $p; wait $p; "
+        "\"$0\" xfer 0 0001 0601 FF01 1000";
+    SimRun r = runSim({"--board", "09"}, {}, 20000, {"/bin/sh", "-c", script, boardClient()});
+    EXPECT_EQ(r.status, 0) << r.out << r.log;
+    EXPECT_EQ(r.lines("reply"),
+              std::vector<std::string>{"reply pkg=0001 cmd=0601 state=00 check=ok data=01"});
+}
+
 TEST(KioskSimUsb, BlockedReadDoesNotBusyPoll) {
     SimRun r = runSim({"--board", "09"}, {"idle", "0", "2000"});
     ASSERT_EQ(r.status, 0) << r.out;

@@ -140,6 +140,11 @@ TEST_F(BoardFaults, EachKindChangesTheReplyAsDocumented) {
          }},
         {"wrong_package,package=0x0610", 2,
          [](const Response& r) { EXPECT_EQ(replies(r)[0].package, 0x0610); }},
+        {"wrong_package,ms=300", 2,
+         [](const Response& r) {
+             EXPECT_EQ(r.emissions[0].delayMs, 0);
+             EXPECT_EQ(r.emissions[1].delayMs, 300);
+         }},
         {"wrong_command", 2,
          [](const Response& r) {
              EXPECT_EQ(replies(r)[0].command, 0x1003);
