@@ -19,7 +19,7 @@ const KindName kKinds[] = {
     {FaultKind::WrongCommand, "wrong_cmd", "wrong_cmd: the reply answers another command code"},
     {FaultKind::Late, "late", "late: the reply comes ms later (default 6000)"},
     {FaultKind::Status, "status",
-     "status: the reply's status byte is status (default 1); not carried out"},
+     "status: the reply's status byte is status (default 1), its data as usual"},
     {FaultKind::NoReply, "no_reply", "no_reply: the request is swallowed"},
     {FaultKind::Unplug, "unplug",
      "unplug: the cable is pulled as the request starts; back after ms if given"},

@@ -17,7 +17,7 @@ enum class FaultKind {
     BadSequence,   // the reply carries the sequence number one lower
     WrongCommand,  // the reply carries another command code
     Late,          // the reply comes "ms" later
-    Status,        // the reply's status byte is "status" (default 1); not carried out
+    Status,        // the reply's status byte is "status" (default 1), its data as usual
     NoReply,       // the request is swallowed
     Unplug,        // the cable is pulled when the request starts; back after "ms" if given
 };

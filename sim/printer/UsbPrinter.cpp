@@ -118,6 +118,7 @@ void UsbPrinter::onFrame(const HostFrame& frame) {
         return;
     }
     const uint8_t code = frame.payload[0];
+    lastSequence_ = frame.sequence;
     journal_.frame(name_, Direction::HostToDevice, "frame", cut(frame.raw),
                    "command " + hex2(code) + ", sequence " + std::to_string(frame.sequence) + ", " +
                        std::to_string(frame.payload.size()) + " payload bytes");
@@ -127,13 +128,8 @@ void UsbPrinter::onFrame(const HostFrame& frame) {
         send(controlPacket(kNak), "NAK (fault)", generation_);
         return;
     }
-    Answer a;
-    if (fault && fault->kind == FaultKind::Status) {
-        a.status = fault->status;
-        a.note = "failure status (fault)";
-    } else {
-        a = model_.handle(code, Bytes(frame.payload.begin() + 8, frame.payload.end()));
-    }
+    Answer a = model_.handle(code, Bytes(frame.payload.begin() + 8, frame.payload.end()));
+    if (fault && fault->kind == FaultKind::Status) a.status = fault->status;
     if (a.changed) journal_.change(name_, a.note);
     if (a.printed && !cardsDir_.empty()) {
         std::string error;
@@ -240,6 +236,7 @@ Json::Value UsbPrinter::describe() const {
     v["plugged"] = link_ && link_->plugged();
     v["requests"] = requests_;
     v["enquiries"] = enquiries_;
+    v["last_sequence"] = lastSequence_;
     Json::Value sequences(Json::arrayValue);
     for (uint32_t q : enquirySequences_) sequences.append(q);
     v["enquiry_sequences"] = sequences;

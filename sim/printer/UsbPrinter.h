@@ -70,6 +70,7 @@ class UsbPrinter : public usb::UsbPersonality {
     int enquiries_ = 0;
     std::vector<uint32_t> enquirySequences_;
     int requests_ = 0;
+    uint32_t lastSequence_ = 0;
     std::vector<std::string> pictures_;
     // Advances at every cable change, so replies scheduled earlier lapse.
     uint64_t generation_ = 0;
