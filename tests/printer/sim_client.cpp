@@ -210,6 +210,16 @@ TEST(SimCardFlow, AcceptEraseRectanglesPrintEject) {
     ASSERT_EQ(0, kq_ecp_eject(p));
     EXPECT_EQ(before + 2, requests(sim, 0));
     EXPECT_FALSE(sim.printer(0)["card_inside"].asBool());
+
+    // After close the handle reaches no released port: its printer is opened again,
+    // and the sequence numbers go on from where they were.
+    const unsigned seq = sim.printer(0)["last_sequence"].asUInt();
+    EXPECT_EQ(0, kq_ecp_close());
+    EXPECT_EQ(0, kq_ecp_eject(p));
+    EXPECT_EQ(seq + 1, sim.printer(0)["last_sequence"].asUInt());
+    kqCR80_Pram* again = nullptr;
+    EXPECT_EQ(0, kq_ecp_open("A1", &again));
+    EXPECT_EQ(p, again);
 }
 
 // Printers F0, F1, F2 (fast mode 1 with parameter byte 0 of 0, 1, 2) and N0 (no fast mode).
