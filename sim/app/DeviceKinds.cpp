@@ -3,6 +3,7 @@
 
 #include "app/Options.h"
 #include "board/UsbBoard.h"
+#include "board/mechanism/Mechanisms.h"
 #ifdef KSIM_WITH_PRINTER
 #include "printer/PrinterOptions.h"
 #endif
@@ -13,10 +14,17 @@ namespace {
 
 std::unique_ptr<board::Board> newBoard(const std::string& spec, SimContext& ctx,
                                        std::string* error) {
-    auto config = board::parseBoardSpec(spec, error);
+    std::string boardSpec;
+    int card = board::mechanism::kNoCard;
+    if (!board::mechanism::takeSettings(spec, boardSpec, card, error)) return nullptr;
+    auto config = board::parseBoardSpec(boardSpec, error);
     if (!config) return nullptr;
-    return std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config, ctx.speed,
-                                          ctx.journal);
+    auto b = std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config,
+                                            ctx.speed, ctx.journal);
+    if (!board::mechanism::installMechanism(*b, card, ctx.speed, ctx.journal, error)) {
+        return nullptr;
+    }
+    return b;
 }
 
 bool addUsbBoard(const std::string& spec, SimContext& ctx, std::string* error) {
@@ -138,8 +146,9 @@ const std::vector<OptionKind>& optionKinds() {
     static const std::vector<OptionKind> kinds = {
         {"board", "SPEC",
          "add a mechanism board on USB. SPEC: TYPE[,pid=0x5740|0x5741|0x5704][,addr=N]"
-         "[,fw=YYYYMMDD][,name=TEXT][,devid=14HEX][,enc]; TYPE is the device-type code in hex "
-         "(00 01 02 09 19 88 ...). Boards appear on the bus in the order given.",
+         "[,fw=YYYYMMDD][,name=TEXT][,devid=14HEX][,enc][,card=N]; TYPE is the device-type code "
+         "in hex (00 01 02 09 19 88 ...); card=N lays a card at station N. Boards appear on "
+         "the bus in the order given.",
          Phase::Device, addUsbBoard},
         {"serial", "NAME:SPEC",
          "add a board on a serial line; the driver opens /dev/NAME (a link to a "

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/Fault.h"
+#include "board/mechanism/Mechanisms.h"
 
 namespace ksim::app {
 
@@ -116,6 +117,8 @@ std::string usageText(const ControlActions& actions) {
         "01: no card). Any other command is answered with state 00 and no data unless "
         "--reply or the control socket gives a canned answer.",
         2, 80);
+    t += "\nCard mechanism:\n";
+    t += wrap(board::mechanism::helpText(), 2, 80);
     t += "\nFault kinds (--fault and the \"fault\" action; keys: count=N, 0 = until cleared, "
          "default 1;\ncmd=CODE to hit only that command):\n";
     for (const auto& line : board::faultHelp()) t += wrap(line, 2, 80);

@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "board/mechanism/CardMechanism.h"
+#include "board/mechanism/Mechanisms.h"
+
+namespace ksim::board::mechanism {
+namespace {
+
+struct Got {
+    uint8_t state = 0;
+    Bytes data;
+    double delayMs = 0;
+};
+
+// Decodes the reply frame a response puts on the wire.
+Got decode(const Response& response) {
+    Got got;
+    if (response.emissions.empty()) return got;
+    const Emission& e = response.emissions.back();
+    Bytes body;
+    for (size_t i = 4; i + 1 < e.bytes.size(); ++i) {
+        body.push_back(e.bytes[i]);
+        if (e.bytes[i] == 0xAA) ++i;
+    }
+    got.state = body[4];
+    got.data.assign(body.begin() + 5, body.end());
+    got.delayMs = e.delayMs;
+    return got;
+}
+
+struct Rig {
+    Journal journal;
+    CardMechanism::Clock::time_point now = CardMechanism::Clock::now();
+    std::unique_ptr<Board> board;
+    std::unique_ptr<CardMechanism> mechanism;
+
+    explicit Rig(const char* spec, int card = kNoCard, double speed = 1) {
+        std::string error;
+        auto config = parseBoardSpec(spec, &error);
+        EXPECT_TRUE(config) << error;
+        board = std::make_unique<Board>(0, *config, speed, journal);
+        mechanism =
+            std::make_unique<CardMechanism>(*board, card, speed, journal, [this] { return now; });
+        mechanism->install();
+    }
+    Got ask(uint16_t command, Bytes data = {}) {
+        return decode(board->onRequest({1, command, std::move(data)}));
+    }
+    void wait(double ms) { now += std::chrono::microseconds(static_cast<long long>(ms * 1000)); }
+    Bytes sensors() { return ask(0x1002, {0x00}).data; }
+};
+
+TEST(CardMechanism, StandardFeedTakesTimeWhileTheBoardAnswersAtOnce) {
+    Rig rig("00");
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 1, 1}));
+    // No card: the rollers run, nothing arrives.
+    EXPECT_EQ(rig.ask(0x4001, {0}).state, 0);
+    EXPECT_EQ(rig.mechanism->card(), kNoCard);
+
+    std::string error;
+    ASSERT_TRUE(rig.mechanism->insertCard(error));
+    EXPECT_EQ(rig.sensors(), (Bytes{0, 1, 1}));
+    EXPECT_EQ(rig.ask(0x4003, {0}).state, 0);
+    const Got fed = rig.ask(0x4001, {0});
+    EXPECT_EQ(fed.delayMs, 0);
+    rig.wait(799);
+    EXPECT_EQ(rig.sensors(), (Bytes{0, 1, 1}));
+    rig.wait(2);
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 0, 1}));
+    EXPECT_EQ(rig.mechanism->card(), station::kReader);
+
+    rig.ask(0x4003, {1});
+    rig.ask(0x4002, {1});
+    rig.wait(kFeedMs);
+    EXPECT_EQ(rig.mechanism->card(), station::kSlot);
+    ASSERT_TRUE(rig.mechanism->takeCard(error));
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 1, 1}));
+}
+
+TEST(CardMechanism, WhereEachCommandTakesTheCard) {
+    struct Case {
+        const char* spec;
+        int from;
+        uint16_t command;
+        Bytes data;
+        uint8_t mode;  // of the 4003 before
+        int to;
+    };
+    const Case cases[] = {
+        {"00", 0, 0x4001, {0}, 0, station::kReader},
+        {"02", 0, 0x4001, {0}, 0, station::kPrePrint},
+        {"88", 5, 0x4001, {1}, 1, station::kReader},
+        {"00", 2, 0x4002, {0}, 0, station::kPrinter},
+        {"88", 2, 0x4002, {}, 1, station::kSlot},
+        {"00", 2, 0x4006, {0}, 0, station::kDetain},
+        {"00", 5, 0x4006, {0}, 0, station::kPrinter},
+        {"09", 0, 0x4001, {}, 0, station::kReader},
+        {"09", 5, 0x4001, {}, 1, station::kQRCode},
+        {"19", 5, 0x4001, {}, 1, station::kReader},
+        {"09,fw=20180815", 0, 0x400D, {}, 0, station::kReader},
+        {"09,fw=20180814", 0, 0x400D, {}, 0, station::kSlot},
+        {"09", 2, 0x4008, {0}, 0, station::kTransfer},
+        {"19", 5, 0x4008, {0}, 0, station::kPrinter},
+        {"09", 11, 0x4002, {}, 0, station::kPrinter},
+        {"19", 11, 0x4002, {}, 1, station::kSlot},
+        {"00", 2, 0x4008, {0}, 0, station::kReader},
+    };
+    for (const Case& c : cases) {
+        Rig rig(c.spec, c.from, 0);
+        rig.ask(0x4003, {c.mode});
+        rig.ask(c.command, c.data);
+        EXPECT_EQ(rig.mechanism->card(), c.to) << c.spec << " " << std::hex << c.command;
+    }
+}
+
+TEST(CardMechanism, TransferModelsAnswerWhenTheMoveIsDone) {
+    Rig rig("09,fw=20180815", 0);
+    const Got fed = rig.ask(0x400D);
+    EXPECT_EQ(fed.delayMs, kFeedMs);
+    EXPECT_EQ(rig.mechanism->card(), station::kReader);
+    EXPECT_EQ(rig.ask(0x400A).delayMs, kModuleResetMs);
+    EXPECT_TRUE(rig.mechanism->status()["module_ready"].asBool());
+    EXPECT_EQ(rig.ask(0x4009, {3}).delayMs, kModuleTurnMs);
+    EXPECT_EQ(rig.ask(0x4008, {0}).delayMs, kModuleMoveMs);
+    rig.ask(0x4009, {0});
+    const Json::Value status = rig.mechanism->status();
+    EXPECT_EQ(status["card"].asInt(), station::kTransfer);
+    EXPECT_EQ(status["card_side"].asInt(), 3);
+    EXPECT_EQ(status["module_position"].asInt(), 0);
+    // s3, s5 and s7 see the card in the module.
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 1, 1, 0, 1, 0, 1, 0}));
+}
+
+TEST(CardMechanism, OldFirmwareHasNoModuleCommands) {
+    Rig rig("19,fw=20180814", 0);
+    EXPECT_EQ(rig.ask(0x400D).state, kUnknownCommand);
+    EXPECT_EQ(rig.ask(0x400A).state, kUnknownCommand);
+    EXPECT_EQ(rig.ask(0x4009, {1}).state, 0);
+    Rig standard("00,fw=20200101");
+    EXPECT_EQ(standard.ask(0x400A).state, kUnknownCommand);
+}
+
+TEST(CardMechanism, DetainBinAndOperatorActions) {
+    Rig rig("00", 2);
+    std::string error;
+    EXPECT_FALSE(rig.mechanism->insertCard(error));
+    EXPECT_FALSE(rig.mechanism->takeCard(error));
+    EXPECT_EQ(rig.ask(0x4006, {0}).delayMs, kDetainMs);
+    EXPECT_EQ(rig.mechanism->card(), station::kDetain);
+    EXPECT_EQ(rig.mechanism->status()["detained"].asInt(), 1);
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 1, 1}));
+    EXPECT_TRUE(rig.mechanism->insertCard(error));
+    EXPECT_FALSE(rig.mechanism->placeCard(11, error));
+    EXPECT_TRUE(rig.mechanism->placeCard(10, error));
+    EXPECT_EQ(rig.mechanism->card(), station::kPrePrint);
+}
+
+TEST(CardMechanism, OperatorSensorsHoldUntilTheCardMoves) {
+    Rig rig("00", 0, 0);
+    EXPECT_EQ(rig.sensors(), (Bytes{0, 1, 1}));
+    rig.board->setSensors({1, 1, 0});
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 1, 0}));
+    rig.ask(0x4001, {0});
+    EXPECT_EQ(rig.sensors(), (Bytes{1, 0, 1}));
+    // A motor step is not a sensor read.
+    EXPECT_TRUE(rig.ask(0x1002, {0, 1, 2}).data.empty());
+}
+
+TEST(MechanismSettings, CardSettingComesOutOfTheSpec) {
+    struct Case {
+        const char* spec;
+        bool ok;
+        const char* rest;
+        int card;
+    };
+    const Case cases[] = {
+        {"09", true, "09", kNoCard},    {"09,card=11,fw=20180815", true, "09,fw=20180815", 11},
+        {"00,card=0x2", true, "00", 2}, {"00,card=12", false, "", 0},
+        {"00,card=x", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        std::string rest, error;
+        int card = 0;
+        EXPECT_EQ(takeSettings(c.spec, rest, card, &error), c.ok) << c.spec;
+        if (!c.ok) continue;
+        EXPECT_EQ(rest, c.rest);
+        EXPECT_EQ(card, c.card);
+    }
+    Journal journal;
+    std::string error;
+    Board board(0, *parseBoardSpec("00", &error), 0, journal);
+    EXPECT_FALSE(installMechanism(board, 9, 0, journal, &error));
+    EXPECT_TRUE(installMechanism(board, 4, 0, journal, &error));
+    ASSERT_NE(mechanismOf(&board), nullptr);
+    EXPECT_EQ(mechanismOf(&board)->card(), station::kPrePrint);
+}
+
+}  // namespace
+}  // namespace ksim::board::mechanism
