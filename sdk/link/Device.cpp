@@ -130,7 +130,7 @@ int Device::ReadCommand(short* packageNum, short* cmdCode, unsigned char* state,
     unsigned char buffer[devlink::kReplyCapacity];
     int count = 0;
     const int result = ReadBuffer(buffer, &count, timeout);
-    if (result == 1) {
+    if (result == devlink::kPortTimeout) {
         Debug("       [ERROR 逻辑错误，接收超时]:", nullptr,
               reinterpret_cast<unsigned char*>(&count), sizeof(count));
         return devlink::kNoReply;

@@ -11,7 +11,6 @@ class SerialPort : public Device {
     // Opens /dev/<name> at baud: 0 or -1.
     int Open(char* name, int baud);
     int Close() override;
-    bool IsOpen() const { return mFd != 0; }
 
     // Traces the bytes, then one write: 0 or -1.
     int WriteBuffer(unsigned char* frame, int len) override;

@@ -24,10 +24,6 @@ class UsbPort : public Device {
     // 0, 230 or 233; timeout in milliseconds per report.
     int ReadBuffer(unsigned char* out, int* len, int timeout) override;
 
-    // The claimed interface's endpoints in use (for diagnostics and tests).
-    unsigned char inEndpoint() const { return mInEndpoint; }
-    unsigned char outEndpoint() const { return mOutEndpoint; }
-
   private:
     static constexpr int kMaxMatches = 50;
     static constexpr unsigned int kWriteTimeoutMs = 500;
