@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/DebugLog.h"
 #include "link/SerialPort.h"
@@ -133,6 +134,7 @@ int get_usb_device_count(void) {
 }
 
 int open_device_by_path_by_baud_rate(const char* selector, Device** handle, int baud) {
+    if (handle == nullptr) return -1;
     try {
         std::unique_ptr<Device> port = openBySelector(selector, baud);
         if (!port) return -1;
@@ -183,7 +185,7 @@ int raw_write(Device* handle, unsigned char* data, unsigned short len) {
 }
 
 int raw_read(Device* handle, unsigned char* buffer, int* len, int timeout) {
-    if (handle == nullptr) return 1;
+    if (handle == nullptr || buffer == nullptr || len == nullptr) return 1;
     try {
         return handle->ReadBuffer(buffer, len, timeout);
     } catch (...) {

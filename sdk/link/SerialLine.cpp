@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 constexpr long kPollStepMs = 2;
@@ -51,9 +52,8 @@ int set_serial(int fd, int speed, int bits, char parity, int stop) {
 }
 
 int OpenSerial(char* name, int baud) {
-    char path[64];
-    std::snprintf(path, sizeof(path), "/dev/%s", name != nullptr ? name : "");
-    int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const std::string path = std::string("/dev/") + (name != nullptr ? name : "");
+    int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return 0;
     // 0 means "not open" to the callers, so a line must never sit on descriptor 0.
     if (fd == 0) {

@@ -159,7 +159,15 @@ TEST(RawFunctions, NullHandlesAreRefused) {
     EXPECT_EQ(raw_write(nullptr, &byte, 1), -1);
     EXPECT_EQ(raw_read(nullptr, &byte, &len, 10), 1);
     EXPECT_EQ(run_script(nullptr, buffer, buffer, sizeof(buffer), 0), 974850);
+    EXPECT_EQ(open_device_by_path("100", nullptr), -1);
     close_device(nullptr);
+}
+
+TEST(RawFunctions, ExchangeWithoutReplyBuffersStillRuns) {
+    FakeBoard board(answerWith({0x01, 0x02}));
+    EXPECT_EQ(
+        send_command_wait_ack(&board, 1, 0x0104, 0, nullptr, 0, nullptr, nullptr, nullptr, 50), 0);
+    EXPECT_EQ(board.requests.size(), 1u);
 }
 
 TEST(RawFunctions, RawWriteAndReadPassWholeFrames) {
