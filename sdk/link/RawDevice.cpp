@@ -163,6 +163,14 @@ int send_command_wait_ack(Device* handle, short packageNum, short cmdCode, signe
                           int* replyLen, int timeout) {
     if (handle == nullptr) return DEVLINK_WRITE_FAILED;
     try {
+        // A caller that wants no reply data still gets a whole exchange.
+        std::vector<char> scratch;
+        if (replyData == nullptr) {
+            scratch.resize(3499);
+            replyData = scratch.data();
+        }
+        int scratchLen = 0;
+        if (replyLen == nullptr) replyLen = &scratchLen;
         signed char replyState = 0;
         const int rc =
             handle->SendCommandAndWaitRec(packageNum, cmdCode, state, data, len, replyPackageNum,
