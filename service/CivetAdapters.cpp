@@ -51,13 +51,18 @@ CivetRequest::CivetRequest(const mg_request_info& info, std::string body)
       mMethod(info.request_method != nullptr ? info.request_method : ""),
       mProto(std::string("HTTP/") + (info.http_version != nullptr ? info.http_version : "")),
       mQuery(info.query_string != nullptr ? info.query_string : ""),
-      mBody(std::move(body)) {
-    const int count = std::min(info.num_headers, MG_MAX_HEADERS);
-    for (int i = 0; i < count && static_cast<int>(mHeaders.size()) < kMaxRequestHeaders; ++i) {
-        const mg_header& header = info.http_headers[i];
+      mBody(std::move(body)),
+      mInfo(info) {}
+
+std::map<std::string, std::string> CivetRequest::Headers() const {
+    std::map<std::string, std::string> headers;
+    const int count = std::min(mInfo.num_headers, MG_MAX_HEADERS);
+    for (int i = 0; i < count && static_cast<int>(headers.size()) < kMaxRequestHeaders; ++i) {
+        const mg_header& header = mInfo.http_headers[i];
         if (header.name == nullptr) continue;
-        mHeaders.emplace(header.name, header.value != nullptr ? header.value : "");
+        headers.emplace(header.name, header.value != nullptr ? header.value : "");
     }
+    return headers;
 }
 
 std::string CivetRequest::GetVariable(const std::string& name) const {

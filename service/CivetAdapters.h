@@ -15,6 +15,7 @@ std::string FormatText(const char* fmt, va_list args);
 
 class CivetRequest : public IWebRequest {
   public:
+    // Borrows info for the duration of the handler call.
     CivetRequest(const mg_request_info& info, std::string body);
 
     std::string Uri() const override { return mUri; }
@@ -23,11 +24,11 @@ class CivetRequest : public IWebRequest {
     std::string Query() const override { return mQuery; }
     std::string Body() const override { return mBody; }
     std::string GetVariable(const std::string& name) const override;
-    std::map<std::string, std::string> Headers() const override { return mHeaders; }
+    std::map<std::string, std::string> Headers() const override;
 
   private:
     std::string mUri, mMethod, mProto, mQuery, mBody;
-    std::map<std::string, std::string> mHeaders;
+    const mg_request_info& mInfo;  // the engine's, valid for the handler call
 };
 
 // What every response keeps: whether the handler wants the connection closed

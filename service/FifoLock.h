@@ -5,7 +5,6 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <cstddef>
 #include <deque>
 #include <mutex>
 

@@ -168,6 +168,21 @@ void XWebServerData::RunTimers(const RequestHandlerData& entry, Response& respon
     }
 }
 
+bool XWebServerData::Authorized(mg_connection* conn, const mg_request_info& info,
+                                UserGroup needed) const {
+    AuthorizationRequest credentials;
+    const char* header = mg_get_header(conn, "Authorization");
+    credentials.header = header != nullptr ? header : "";
+    credentials.method = info.request_method != nullptr ? info.request_method : "";
+    credentials.uri = info.request_uri != nullptr ? info.request_uri : "";
+    credentials.query = info.query_string != nullptr ? info.query_string : "";
+    const UserGroup level = CheckAuthorization(
+        credentials, mActiveDomain,
+        [this](const std::string& name, WebUser& user) { return FindUser(name, user); },
+        std::time(nullptr));
+    return static_cast<int>(level) >= static_cast<int>(needed);
+}
+
 int XWebServerData::HandleRequest(mg_connection* conn) {
     if (IsWebSocketUpgrade(conn)) return 0;
     const mg_request_info& info = *mg_get_request_info(conn);
@@ -181,17 +196,7 @@ int XWebServerData::HandleRequest(mg_connection* conn) {
         return 404;
     }
 
-    AuthorizationRequest credentials;
-    const char* header = mg_get_header(conn, "Authorization");
-    credentials.header = header != nullptr ? header : "";
-    credentials.method = info.request_method != nullptr ? info.request_method : "";
-    credentials.uri = info.request_uri != nullptr ? info.request_uri : "";
-    credentials.query = info.query_string != nullptr ? info.query_string : "";
-    const UserGroup level = CheckAuthorization(
-        credentials, mActiveDomain,
-        [this](const std::string& name, WebUser& user) { return FindUser(name, user); },
-        std::time(nullptr));
-    if (static_cast<int>(level) < static_cast<int>(entry->group)) {
+    if (entry->group != UserGroup::Anyone && !Authorized(conn, info, entry->group)) {
         const std::string challenge =
             AuthenticationChallenge(mActiveMethod, mActiveDomain, std::time(nullptr));
         mg_write(conn, challenge.data(), challenge.size());
@@ -199,7 +204,7 @@ int XWebServerData::HandleRequest(mg_connection* conn) {
     }
 
     std::string body;
-    if (!ReadBody(conn, body)) {
+    if (info.content_length > kMaxBodyBytes || !ReadBody(conn, body)) {
         mg_send_http_error(conn, 413, "%s", "");
         return 413;
     }

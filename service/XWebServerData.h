@@ -15,6 +15,7 @@
 
 struct mg_connection;
 struct mg_context;
+struct mg_request_info;
 
 class XWebServerData {
   public:
@@ -42,6 +43,8 @@ class XWebServerData {
                                void* data);
 
     int HandleRequest(mg_connection* conn);
+    // Whether the request's credentials grant at least the needed level.
+    bool Authorized(mg_connection* conn, const mg_request_info& info, UserGroup needed) const;
     int HandleWebSocketFrame(mg_connection* conn, int bits, const char* payload, size_t length);
     // Runs a handler's timer calls for as long as it re-arms them, taking the
     // handler lock only for each call, so a stream lets other requests in.

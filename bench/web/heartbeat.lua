@@ -31,8 +31,8 @@ function done(summary, latency, requests)
     if least == nil or n < least then least = n end
     if n > most then most = n end
   end
-  io.write(string.format("RESULT rps=%.0f p99_us=%.0f conn_min=%d conn_max=%d bad=%d errors=%d\n",
-    summary.requests / (summary.duration / 1e6), latency:percentile(99),
+  io.write(string.format("RESULT requests=%d rps=%.0f p99_us=%.0f conn_min=%d conn_max=%d bad=%d errors=%d\n",
+    summary.requests, summary.requests / (summary.duration / 1e6), latency:percentile(99),
     least or 0, most, bad,
     summary.errors.connect + summary.errors.read + summary.errors.write +
     summary.errors.status + summary.errors.timeout))

@@ -50,14 +50,25 @@ wait_port "$service_port"
 wait_port "$bare_port"
 wait_port "$web_port"
 
+# CPU time of a process in clock ticks, user and system.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# One wrk run against the server with the given port and process id; adds the
+# server's CPU time per request, which other load on the machine disturbs less
+# than requests/s.
 measure() {
-  wrk -t8 -c8 -d"${seconds}s" --latency -s bench/web/heartbeat.lua "http://127.0.0.1:$1/api/call_method/heart_beat" |
-    grep '^RESULT'
+  local before after result requests
+  before=$(cpu_ticks "$2")
+  result=$(wrk -t8 -c8 -d"${seconds}s" --latency -s bench/web/heartbeat.lua \
+    "http://127.0.0.1:$1/api/call_method/heart_beat" | grep '^RESULT')
+  after=$(cpu_ticks "$2")
+  requests=$(sed -n 's/.*requests=\([0-9]*\).*/\1/p' <<<"$result")
+  echo "$result cpu_us_per_request=$(python3 -c "print(round(($after - $before) * 1e6 / $(getconf CLK_TCK) / max($requests, 1), 1))")"
 }
 
-service=$(measure "$service_port")
-bare=$(measure "$bare_port")
-web=$(measure "$web_port")
+service=$(measure "$service_port" "${pids[0]}")
+bare=$(measure "$bare_port" "${pids[1]}")
+web=$(measure "$web_port" "${pids[2]}")
 echo "devhttpd heart_beat: ${service#RESULT }"
 echo "bare engine:         ${bare#RESULT }"
 echo "web layer, no SDK:   ${web#RESULT }"

@@ -84,6 +84,14 @@ TEST_F(WebServer, RequestPartsReachTheHandler) {
     }
 }
 
+TEST_F(WebServer, OversizedBodiesAreRefusedBeforeTheyAreRead) {
+    server.AddHandler(std::make_shared<NamedHandler>("/upload", "upload"));
+    Start();
+    const HttpReply reply =
+        Exchange(port, "POST /upload HTTP/1.1\r\nHost: h\r\nContent-Length: 16777217\r\n\r\nstart");
+    EXPECT_EQ(reply.status, 413);
+}
+
 TEST_F(WebServer, StartFailsOnAPortInUse) {
     Start();
     XWebServer second("", port);
