@@ -75,7 +75,8 @@ extern "C" int kq_ecp_close(void) {
 extern "C" int kq_ecp_info(kqCR80_Pram* printer, char* json) {
     return guarded([&] {
         if (!json) return ecp::kBadArgument;
-        int r = usable(printer, !printer || !printer->infoDone);
+        int r = usable(printer, false);
+        if (r == 0 && !printer->infoDone) r = _kqCR80Prt->ensurePort(printer);
         if (r != 0) return r;
         r = ecp::fetchPrinterInfo(*_kqCR80Prt, printer);
         if (r != 0) return r;

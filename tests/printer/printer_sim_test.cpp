@@ -2,6 +2,8 @@
 // kiosk-sim with its printers and runs one scenario of printer_sim_client under it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "SimLauncher.h"
 
 namespace {
@@ -20,6 +22,16 @@ std::string fastParams(const char* byte0) {
     return std::string(byte0) + kFast.substr(2);
 }
 
+Args manyPrinters(int n) {
+    Args a;
+    for (int i = 0; i < n; ++i) {
+        char id[8];
+        std::snprintf(id, sizeof id, "P%02d", i);
+        a.insert(a.end(), {"--printer", id});
+    }
+    return a;
+}
+
 class EcpSim : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(EcpSim, Scenario) {
@@ -36,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Scenario{"Enumerate", {"--printer", "B2", "--printer", "A1"}, "SimEnumerate.*"},
         Scenario{"NoPrinter", {}, "SimNoPrinter.*"},
+        Scenario{"ManyPrinters", manyPrinters(51), "SimManyPrinters.*"},
         Scenario{"CardFlow", {"--printer", "A1"}, "SimCardFlow.*"},
         Scenario{"FastMode",
                  {"--printer", "F0,params=" + fastParams("00"), "--printer",

@@ -113,6 +113,13 @@ TEST(SimEnumerate, ListsInByteOrderAndInformsOnce) {
     EXPECT_EQ(5u, length);
     EXPECT_EQ(2, count);
     EXPECT_EQ(601, kq_ecp_open("C3", &p));
+    // A pointer that is no printer record is refused before it is read.
+    int notARecord = 0;
+    auto* bogus = reinterpret_cast<kqCR80_Pram*>(&notARecord);
+    char buf[2048];
+    EXPECT_EQ(kBadArgument, kq_ecp_info(bogus, buf));
+    EXPECT_EQ(kBadArgument, kq_ecp_erase(nullptr));
+    EXPECT_EQ(kBadArgument, kq_ecp_set_eraserect(bogus, 0, 0, 1, 1));
     ASSERT_EQ(0, kq_ecp_open("A1", &p));
 
     // A1 is the second printer on the bus.
@@ -154,6 +161,19 @@ TEST(SimEnumerate, ListsInByteOrderAndInformsOnce) {
     ASSERT_EQ(0, kq_ecp_info(b2, json));
     EXPECT_EQ(b2Before + 4, requests(sim, 0)) << "parameters and self-check again";
     EXPECT_EQ("CXBPrinter_0", parse(json)["printer_name"].asString());
+}
+
+// 51 printers P00 to P50: the driver keeps at most 50, the first 50 on the bus.
+TEST(SimManyPrinters, AtMostFiftyAreKept) {
+    char list[1024];
+    unsigned length = sizeof list;
+    int count = 0;
+    ASSERT_EQ(0, kq_ecp_enum(list, &length, &count));
+    EXPECT_EQ(50, count);
+    EXPECT_EQ(nullptr, std::strstr(list, "P50")) << list;
+    kqCR80_Pram* p = nullptr;
+    EXPECT_EQ(0, kq_ecp_open("P49", &p));
+    EXPECT_EQ(0, kq_ecp_eject(p));
 }
 
 TEST(SimNoPrinter, EnumFailsAndNothingOpens) {
