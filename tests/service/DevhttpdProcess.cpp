@@ -21,7 +21,15 @@ std::string ReadFile(const std::string& path) {
 
 }  // namespace
 
-DevhttpdProcess::DevhttpdProcess() = default;
+namespace {
+
+const char* const kLogPrefix = "\\home\\kqlogs\\kq_server_logs\\";
+
+}  // namespace
+
+DevhttpdProcess::DevhttpdProcess() {
+    mDir.Write(kLogPrefix, "");
+}
 
 DevhttpdProcess::~DevhttpdProcess() {
     if (mPid > 0) Stop(SIGKILL);

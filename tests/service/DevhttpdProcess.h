@@ -27,6 +27,11 @@ class DevhttpdProcess {
 
     uint16_t Port() const { return mPort; }
     std::string Output() const;
+    // The SDK's service log. Before the program knows its own folder the SDK
+    // looks for the entry "\home\kqlogs\kq_server_logs\" in the working
+    // folder and writes its log beside it under that prefix; the constructor
+    // makes the entry so that the log is there to read.
+    std::string ServiceLog() const;
     const ScratchDir& Dir() const { return mDir; }
 
   private:
