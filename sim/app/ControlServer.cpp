@@ -1,10 +1,12 @@
 #include "app/ControlServer.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace ksim::app {
@@ -13,9 +15,44 @@ namespace {
 constexpr size_t kLongestLine = 1 << 20;
 }
 
-std::unique_ptr<ControlServer> ControlServer::listen(const std::string& path, EventLoop& loop,
+namespace {
+
+// Relative paths are taken from the current folder, so that a child that changes
+// folder still finds the socket through KIOSK_SIM_CONTROL.
+std::string absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+// A socket file nobody listens on is left from an earlier run and may go; a live one
+// or any other file stays.
+bool clearStale(const std::string& path, const sockaddr_un& addr, std::string* error) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0) return true;
+    if (!S_ISSOCK(st.st_mode)) {
+        *error = path + " exists and is not a socket";
+        return false;
+    }
+    int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool live =
+        probe >= 0 && connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    if (probe >= 0) close(probe);
+    if (live) {
+        *error = "another program listens on " + path;
+        return false;
+    }
+    unlink(path.c_str());
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<ControlServer> ControlServer::listen(const std::string& requested, EventLoop& loop,
                                                      const ControlActions& actions,
                                                      std::string* error) {
+    std::string path = absolute(requested);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (path.empty() || path.size() >= sizeof addr.sun_path) {
@@ -29,7 +66,10 @@ std::unique_ptr<ControlServer> ControlServer::listen(const std::string& path, Ev
         *error = std::string("socket: ") + strerror(errno);
         return nullptr;
     }
-    unlink(path.c_str());
+    if (!clearStale(path, addr, error)) {
+        close(fd);
+        return nullptr;
+    }
     if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
         *error = path + ": " + strerror(errno);
         close(fd);

@@ -23,6 +23,8 @@ class ControlServer {
 
     // Safe from any thread.
     void broadcast(const std::string& line);
+    // The socket's absolute path.
+    const std::string& path() const { return path_; }
 
   private:
     ControlServer(std::string path, int fd, EventLoop& loop, const ControlActions& actions);

@@ -19,8 +19,8 @@ std::unique_ptr<board::Board> newBoard(const std::string& spec, SimContext& ctx,
     if (!board::mechanism::takeSettings(spec, boardSpec, card, error)) return nullptr;
     auto config = board::parseBoardSpec(boardSpec, error);
     if (!config) return nullptr;
-    auto b = std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config,
-                                            ctx.speed, ctx.journal);
+    auto b = std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config, ctx.speed,
+                                            ctx.journal);
     if (!board::mechanism::installMechanism(*b, card, ctx.speed, ctx.journal, error)) {
         return nullptr;
     }

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
         if (!control) return fail(kSetupError, "--control " + error);
         app::ControlServer* server = control.get();
         journal.setListener([server](const std::string& line) { server->broadcast(line); });
-        setenv("KIOSK_SIM_CONTROL", ctx.controlPath.c_str(), 1);
+        setenv("KIOSK_SIM_CONTROL", control->path().c_str(), 1);
     }
     setenv("UMOCKDEV_DIR", bus.rootDir().c_str(), 1);
     app::clearPreloadGuard();

@@ -69,8 +69,8 @@ TEST(KioskSimUsb, BrokenRequestsAreLoggedAndUnanswered) {
 }
 
 TEST(KioskSimUsb, FaultsFromTheCommandLineAndTheControlSocket) {
-    SimRun r = runSim({"--board", "09", "--control", "ctl.sock", "--fault", "0:state,cmd=0x4001",
-                       "--fault", "0:no_reply,cmd=0x1002"},
+    SimRun r = runSim({"--board", "09", "--control", "{scratch}/ctl.sock", "--fault",
+                       "0:state,cmd=0x4001", "--fault", "0:no_reply,cmd=0x1002"},
                       {"xfer",    "0",
                        "0001",    "4001",
                        "00",      "300",  // state 85
@@ -109,7 +109,7 @@ TEST(KioskSimUsb, FaultsFromTheCommandLineAndTheControlSocket) {
 
 TEST(KioskSimUsb, ControlSocketActionsAndErrors) {
     SimRun r =
-        runSim({"--board", "09", "--control", "ctl.sock"},
+        runSim({"--board", "09", "--control", "{scratch}/ctl.sock"},
                {"control", R"({"action":"reply","cmd":"0x4001","state":"0x05","hex":"0102"})",
                 "xfer",    "0",
                 "0001",    "4001",
@@ -144,7 +144,7 @@ TEST(KioskSimUsb, ControlSocketActionsAndErrors) {
 }
 
 TEST(KioskSimUsb, CablePullAndReplace) {
-    SimRun r = runSim({"--board", "09", "--board", "09,addr=2", "--control", "ctl.sock"},
+    SimRun r = runSim({"--board", "09", "--board", "09,addr=2", "--control", "{scratch}/ctl.sock"},
                       {"xfer", "1",    "0001",    "1002",
                        "00",   "300",  "control", R"({"action":"unplug","board":1,"ms":300})",
                        "xfer", "1",    "0002",    "1002",
@@ -235,16 +235,18 @@ TEST(KioskSimSerial, ExchangeJunkAndCleanUp) {
     EXPECT_NE(access(path.c_str(), F_OK), 0) << path << " must be removed on exit";
 }
 
-TEST(KioskSimSerial, RefusesToReplaceAFileItDidNotMake) {
+TEST(KioskSimSetup, RefusesToReplaceFilesItDidNotMake) {
     std::string path = "/tmp/ksimtest-file-" + std::to_string(getpid());
-    { std::ofstream(path) << "keep"; }
-    SimRun r = runSim({"--serial", path + ":09"}, {"list"});
-    EXPECT_NE(r.status, 0);
-    std::ifstream in(path);
-    std::string kept;
-    in >> kept;
-    EXPECT_EQ(kept, "keep");
-    unlink(path.c_str());
+    for (Args args : {Args{"--serial", path + ":09"}, Args{"--control", path}}) {
+        { std::ofstream(path) << "keep"; }
+        SimRun r = runSim(args, {"list"});
+        EXPECT_EQ(r.status, args[0] == "--serial" ? 2 : 125) << args[0];
+        std::ifstream in(path);
+        std::string kept;
+        in >> kept;
+        EXPECT_EQ(kept, "keep") << args[0];
+        unlink(path.c_str());
+    }
 }
 
 TEST(KioskSimChild, ExitStatusAndLeftovers) {

@@ -65,12 +65,18 @@ SimRun runSim(const std::vector<std::string>& simArgs, const std::vector<std::st
     std::string logPath = run.scratch + "/sim.log";
     std::string outPath = run.scratch + "/out.txt";
 
+    auto inScratch = [&run](std::string a) {
+        for (size_t at; (at = a.find("{scratch}")) != std::string::npos;) {
+            a.replace(at, 9, run.scratch);
+        }
+        return a;
+    };
     std::vector<std::string> args = {kioskSim()};
-    args.insert(args.end(), simArgs.begin(), simArgs.end());
+    for (const auto& a : simArgs) args.push_back(inScratch(a));
     args.insert(args.end(), {"--log", logPath, "--"});
     if (command.empty()) {
         command.push_back(boardClient());
-        command.insert(command.end(), clientArgs.begin(), clientArgs.end());
+        for (const auto& a : clientArgs) command.push_back(inScratch(a));
     }
     args.insert(args.end(), command.begin(), command.end());
 

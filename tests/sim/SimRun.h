@@ -22,7 +22,8 @@ struct SimRun {
 };
 
 // kiosk-sim SIM_ARGS --log LOG -- COMMAND. A COMMAND of {} runs board_client with
-// CLIENT_ARGS. Every run has its own TMPDIR; a run longer than `timeoutMs` is killed.
+// CLIENT_ARGS. Every run has its own scratch folder, which is its TMPDIR and replaces
+// "{scratch}" in the arguments; a run longer than `timeoutMs` is killed.
 SimRun runSim(const std::vector<std::string>& simArgs, const std::vector<std::string>& clientArgs,
               int timeoutMs = 30000, std::vector<std::string> command = {});
 
