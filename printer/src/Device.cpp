@@ -50,9 +50,7 @@ std::string Device::traceDirectory() {
     return traceDir();
 }
 
-Device::~Device() {
-    if (mLogFile) std::fclose(mLogFile);
-}
+Device::~Device() = default;
 
 int Device::WriteBuffer(unsigned char*, int) {
     return 0;
@@ -112,7 +110,7 @@ void Device::Debug(const char* msg, const char* text, unsigned char* data, int l
         std::snprintf(buf, sizeof buf, "%s1_kqdev_%.4d%.2d%.2d_%.2d%.2d%.2d.log", dir.c_str(),
                       now.parts.tm_year + 1900, now.parts.tm_mon + 1, now.parts.tm_mday,
                       now.parts.tm_hour, now.parts.tm_min, now.parts.tm_sec);
-        mLogFile = std::fopen(buf, "ab");
+        mLogFile.reset(std::fopen(buf, "ab"));
         if (!mLogFile) return;
         mLastLogMs = 0;
     }
@@ -138,8 +136,8 @@ void Device::Debug(const char* msg, const char* text, unsigned char* data, int l
     }
     if (text) line += text;
     line += "\r\n";
-    std::fwrite(line.data(), 1, line.size(), mLogFile);
-    std::fflush(mLogFile);
+    std::fwrite(line.data(), 1, line.size(), mLogFile.get());
+    std::fflush(mLogFile.get());
     mLastLogMs = now.epochMs;
 }
 

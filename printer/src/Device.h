@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class Device {
@@ -33,6 +34,9 @@ class Device {
     static std::string traceDirectory();
 
   protected:
-    std::FILE* mLogFile = nullptr;
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> mLogFile;
     std::int64_t mLastLogMs = 0;
 };

@@ -171,7 +171,10 @@ void UsbPrinter::deliver(Bytes packet, const std::string& note, double delayMs) 
         send(std::move(packet), note, generation);
         return;
     }
-    loop_.postAfter(delayMs, [this, packet, note, generation] { send(packet, note, generation); });
+    loop_.postAfter(delayMs, [this, packet, note, generation] {
+        ++lateSent_;
+        send(packet, note, generation);
+    });
 }
 
 void UsbPrinter::onEnquiry(const Bytes& packet) {
@@ -237,6 +240,7 @@ Json::Value UsbPrinter::describe() const {
     v["requests"] = requests_;
     v["enquiries"] = enquiries_;
     v["last_sequence"] = lastSequence_;
+    v["late_replies"] = lateSent_;
     Json::Value sequences(Json::arrayValue);
     for (uint32_t q : enquirySequences_) sequences.append(q);
     v["enquiry_sequences"] = sequences;

@@ -71,6 +71,7 @@ class UsbPrinter : public usb::UsbPersonality {
     std::vector<uint32_t> enquirySequences_;
     int requests_ = 0;
     uint32_t lastSequence_ = 0;
+    int lateSent_ = 0;  // delayed replies that went out
     std::vector<std::string> pictures_;
     // Advances at every cable change, so replies scheduled earlier lapse.
     uint64_t generation_ = 0;

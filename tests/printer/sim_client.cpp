@@ -375,12 +375,15 @@ TEST(SimSlowLink, SilentPrinterAndLateReply) {
     // comes later, waits, and is refused by the next command for its number (227),
     // which then succeeds on its second attempt.
     Json::Value late;
-    late["ms"] = 5400;
+    late["ms"] = 6500;
     ASSERT_TRUE(sim.fault(0, "late", 1, 0x57, late));
     before = requests(sim, 0);
     EXPECT_EQ(0, kq_ecp_eject(p));
     EXPECT_EQ(before + 2, requests(sim, 0));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    for (int i = 0; i < 100 && sim.printer(0)["late_replies"].asInt() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(1, sim.printer(0)["late_replies"].asInt());
     EXPECT_EQ(0, kq_ecp_eject(p));
     EXPECT_EQ(before + 4, requests(sim, 0));
 }
