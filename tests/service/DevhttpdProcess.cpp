@@ -94,3 +94,7 @@ int DevhttpdProcess::Stop(int signal) {
 std::string DevhttpdProcess::Output() const {
     return ReadFile(mDir.Path() + "/stdout.txt");
 }
+
+std::string DevhttpdProcess::ServiceLog() const {
+    return ReadFile(mDir.Path() + "/" + kLogPrefix + "VXDevice.log");
+}
