@@ -127,7 +127,7 @@ std::string usageText(const ControlActions& actions) {
          "Every request gets {\"event\":\"result\",\"ok\":...,\"id\":...}. Actions:\n";
     for (const auto& line : actions.help()) t += wrap(line, 2, 80);
     t += wrap(
-        "Events sent to every client: ready (devices and child pid), frame (device, dir "
+        "Events sent to every client: ready (the devices), frame (device, dir "
         "in|out, layer, hex, note), change (physical changes), fault, fault_armed, "
         "plugged, unplugged, protocol_error, protocol_warning, notice, error, child_exit "
         "(status).",

@@ -143,6 +143,24 @@ TEST(KioskSimUsb, ControlSocketActionsAndErrors) {
     EXPECT_TRUE(contains(r.log, "board0 change: sensors 01 01 01 -> 00 01 01")) << r.log;
 }
 
+TEST(KioskSimUsb, EventsReachControlClientsAndStringsAnswer) {
+    SimRun r =
+        runSim({"--board", "09,devid=00112233445566", "--control", "{scratch}/ctl.sock"},
+               {"subscribe", "xfer", "0", "0001", "0601", "FF01", "500", "strings", "0", "events"});
+    ASSERT_EQ(r.status, 0) << r.out << r.log;
+    EXPECT_EQ(r.lines("strings"),
+              std::vector<std::string>{"strings [Simulated kiosk] [Mechanism board SIM-BOARD] "
+                                       "[00112233445566]"});
+    std::string in, out;
+    for (const auto& e : r.lines("event")) {
+        if (contains(e, R"("dir":"in")") && contains(e, R"("layer":"frame")")) in = e;
+        if (contains(e, R"("dir":"out")")) out = e;
+    }
+    EXPECT_TRUE(contains(in, R"("hex":"AA BB 07 00 01 00 01 06 FF 01 F8")")) << r.out;
+    EXPECT_TRUE(contains(out, R"("hex":"AA BB 07 00 01 00 01 06 00 01 07")")) << r.out;
+    EXPECT_TRUE(contains(in, R"("device":"board0")")) << in;
+}
+
 TEST(KioskSimUsb, CablePullAndReplace) {
     SimRun r = runSim({"--board", "09", "--board", "09,addr=2", "--control", "{scratch}/ctl.sock"},
                       {"xfer", "1",    "0001",    "1002",

@@ -9,6 +9,9 @@
 //   idle INDEX MS                          a blocked read of MS; prints the CPU time it used
 //   serial PATH PKG CMD HEX TIMEOUT        one exchange on a serial device file
 //   control JSON                           a request on $KIOSK_SIM_CONTROL, prints the result
+//   subscribe                              keep a connection to $KIOSK_SIM_CONTROL open
+//   events                                 print what came on it so far, "event LINE"
+//   strings INDEX                          the board's manufacturer, product and serial texts
 //   sleep MS
 // PKG, CMD are hex; HEX may be "-" for no data. The exit status is the number of
 // failed steps.
@@ -229,6 +232,38 @@ int controlRequest(const std::string& json) {
     return 1;
 }
 
+int connectControl() {
+    const char* path = getenv("KIOSK_SIM_CONTROL");
+    if (!path) return -1;
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Prints the lines that arrived on `fd` until it stays quiet for 200 ms.
+void printEvents(int fd) {
+    std::string buf;
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 200) <= 0) break;
+        char chunk[4096];
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n <= 0) break;
+        buf.append(chunk, static_cast<size_t>(n));
+    }
+    size_t nl;
+    while ((nl = buf.find('\n')) != std::string::npos) {
+        printf("event %s\n", buf.substr(0, nl).c_str());
+        buf.erase(0, nl + 1);
+    }
+}
+
 int serialExchange(const std::string& path, const Bytes& frame, int timeout) {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -272,6 +307,7 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     Usb usb;
     int failures = 0;
+    int events = -1;
     auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
     for (int i = 1; i < argc;) {
         std::string step = argv[i];
@@ -368,6 +404,34 @@ int main(int argc, char** argv) {
         } else if (step == "control") {
             failures += controlRequest(arg(i + 1));
             i += 2;
+        } else if (step == "subscribe") {
+            events = connectControl();
+            if (events < 0) {
+                puts("subscribe: cannot connect");
+                ++failures;
+            }
+            i += 1;
+        } else if (step == "events") {
+            if (events >= 0) printEvents(events);
+            i += 1;
+        } else if (step == "strings") {
+            int index = atoi(arg(i + 1).c_str());
+            i += 2;
+            if (!usb.open(index)) {
+                puts("error open");
+                ++failures;
+                continue;
+            }
+            libusb_device_descriptor d;
+            libusb_get_device_descriptor(libusb_get_device(usb.handle), &d);
+            std::string texts = "strings";
+            for (uint8_t idx : {d.iManufacturer, d.iProduct, d.iSerialNumber}) {
+                unsigned char text[256] = {0};
+                int n = idx ? libusb_get_string_descriptor_ascii(usb.handle, idx, text, sizeof text)
+                            : 0;
+                texts += " [" + (n > 0 ? std::string(reinterpret_cast<char*>(text), n) : "") + "]";
+            }
+            puts(texts.c_str());
         } else if (step == "sleep") {
             usleep(static_cast<useconds_t>(atoi(arg(i + 1).c_str())) * 1000);
             i += 2;
