@@ -32,6 +32,9 @@ Journal::~Journal() {
 
 bool Journal::openLog(const std::string& path, std::string* error) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (ownLog_ && log_) fclose(log_);
+    log_ = nullptr;
+    ownLog_ = false;
     if (path == "-") {
         log_ = stderr;
         ownLog_ = false;

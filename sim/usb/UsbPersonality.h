@@ -10,6 +10,8 @@
 //     UsbDeviceLink::sendToHost(): each queued packet completes one IN transfer (a
 //     packet longer than the transfer's buffer fills it and the rest stays queued);
 //     an IN transfer with nothing queued waits, as a real endpoint NAKs;
+//   - drops the packets still queued when a driver claims an interface, so a new
+//     session does not read what was meant for an earlier one;
 //   - answers standard GET_DESCRIPTOR string requests itself and stalls every other
 //     control request.
 // A personality never blocks: delays are timers on the event loop.
