@@ -44,8 +44,10 @@ std::optional<PrinterConfig> parsePrinterSpec(const std::string& spec, std::stri
                 return std::nullopt;
             }
             c.busy = static_cast<int>(*n);
+        } else if (key == "card" && eq == std::string::npos) {
+            c.card = true;
         } else {
-            *error = "unknown key '" + key + "' (fw, params, busy)";
+            *error = "unknown key '" + key + "' (fw, params, busy, card)";
             return std::nullopt;
         }
     }

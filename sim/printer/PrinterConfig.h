@@ -1,6 +1,6 @@
 #pragma once
 // A simulated printer's identity and start-up settings, from --printer SPEC:
-// IDENTITY[,fw=TEXT][,params=HEX][,busy=N].
+// IDENTITY[,fw=TEXT][,params=HEX][,busy=N][,card].
 #include <optional>
 #include <string>
 

@@ -27,7 +27,8 @@ Bytes text(const std::string& s, size_t width) {
 
 }  // namespace
 
-PrinterModel::PrinterModel(PrinterConfig config) : config_(std::move(config)) {}
+PrinterModel::PrinterModel(PrinterConfig config)
+    : config_(std::move(config)), cardInside_(config_.card) {}
 
 void PrinterModel::setCardInside(bool inside) {
     if (inside && !cardInside_) std::fill(card_.begin(), card_.end(), 0);

@@ -10,8 +10,9 @@ namespace ksim::printer {
 
 const char kPrinterHelp[] =
     "add a rewritable card printer on USB 0483:5760. SPEC: IDENTITY[,fw=TEXT][,params=HEX]"
-    "[,busy=N]; IDENTITY up to 12 characters, fw up to 10, params the 31-byte parameter "
-    "block (byte 30: fast mode), busy the acknowledges before each reply. Printers are "
+    "[,busy=N][,card]; IDENTITY up to 12 characters, fw up to 10, params the 31-byte "
+    "parameter block (byte 30: fast mode), busy the acknowledges before each reply, card a "
+    "blank card inside from the start. Printers are "
     "numbered from 0 in the order given. Control actions: printer_fault {\"printer\":0,"
     "\"kind\":K,\"count\":1,\"cmd\":\"0x57\",\"ms\":N,\"status\":1} with K one of nak, "
     "bad_crc, bad_seq, wrong_cmd, late, status, no_reply, unplug; printer_clear_faults; "

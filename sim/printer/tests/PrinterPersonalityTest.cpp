@@ -62,7 +62,7 @@ TEST(SimPrinterFrames, AssemblesAcrossPacketsAndRejectsBadFrames) {
 }
 
 TEST(SimPrinterConfig, Specs) {
-    auto c = parsePrinterSpec("A1,fw=V2.0,busy=3,params=01 02", nullptr);
+    auto c = parsePrinterSpec("A1,fw=V2.0,busy=3,params=01 02,card", nullptr);
     ASSERT_TRUE(c);
     EXPECT_EQ("A1", c->identity);
     EXPECT_EQ("V2.0", c->firmware);
@@ -70,8 +70,10 @@ TEST(SimPrinterConfig, Specs) {
     ASSERT_EQ(31u, c->params.size());
     EXPECT_EQ(2, c->params[1]);
     EXPECT_EQ(0, c->params[30]);
-    for (const char* bad :
-         {"", "ABCDEFGHIJKLM", "A1,fw=ABCDEFGHIJK", "A1,busy=x", "A1,colour=red", "A1,params=zz"}) {
+    EXPECT_TRUE(c->card);
+    EXPECT_TRUE(PrinterModel(*c).cardInside());
+    for (const char* bad : {"", "ABCDEFGHIJKLM", "A1,fw=ABCDEFGHIJK", "A1,busy=x", "A1,colour=red",
+                            "A1,card=1", "A1,params=zz"}) {
         std::string error;
         EXPECT_FALSE(parsePrinterSpec(bad, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
