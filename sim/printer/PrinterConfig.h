@@ -13,6 +13,7 @@ struct PrinterConfig {
     std::string firmware = "SIMFW-1.00";  // up to 10 characters
     Bytes params = Bytes(31, 0);          // the print parameter block
     int busy = 0;                         // acknowledges before each reply
+    bool card = false;                    // a blank card inside from the start
 };
 
 std::optional<PrinterConfig> parsePrinterSpec(const std::string& spec, std::string* error);
