@@ -89,7 +89,12 @@ bool UsbNode::installFifo(const std::string& rootDir, std::string* error) {
         *error = path + ": " + strerror(errno);
         return false;
     }
-    fcntl(fd, F_SETPIPE_SZ, 4096);
+    // One page: a single byte then fills the pipe, so it is not writable.
+    if (fcntl(fd, F_SETPIPE_SZ, 4096) < 0) {
+        *error = path + ": cannot shrink the FIFO: " + strerror(errno);
+        close(fd);
+        return false;
+    }
     std::lock_guard<std::mutex> lock(mutex_);
     fifoFd_ = fd;
     fifoHoldsByte_ = false;
