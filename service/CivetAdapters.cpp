@@ -36,7 +36,7 @@ std::string FormatText(const char* fmt, va_list args) {
     if (fmt == nullptr) return {};
     va_list copy;
     va_copy(copy, args);
-    char small[256];
+    char small[1024];
     const int length = std::vsnprintf(small, sizeof(small), fmt, copy);
     va_end(copy);
     if (length < 0) return {};
