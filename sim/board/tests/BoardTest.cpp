@@ -44,7 +44,7 @@ std::vector<Reply> replies(const Response& r) {
 
 using BoardAnswers = Fixture;
 
-TEST_F(BoardAnswers, IdentificationFollowsTheSpec) {
+TEST_F(BoardAnswers, IdentificationCommandsAnswer) {
     Board b = make("88,addr=7,fw=20181231,name=LONG,devid=0123456789ABCD");
     auto ask = [&](uint16_t cmd, Bytes data) {
         auto r = replies(b.onRequest({0x0703, cmd, std::move(data)}));
