@@ -172,7 +172,20 @@ bool CivetResponse::KeepAlive() const {
 
 void CivetWebSocketResponse::Frame(int opcode, const char* data, size_t length) {
     if (mFailed) return;
-    if (mg_websocket_write(mConn, opcode, data, length) <= 0) mFailed = true;
+    mFrames.emplace_back(opcode,
+                         std::string(data != nullptr ? data : "", data != nullptr ? length : 0));
+    mQueued += length;
+}
+
+void CivetWebSocketResponse::Flush() {
+    for (const auto& frame : mFrames) {
+        if (mFailed) break;
+        if (mg_websocket_write(mConn, frame.first, frame.second.data(), frame.second.size()) <= 0) {
+            mFailed = true;
+        }
+    }
+    mFrames.clear();
+    mQueued = 0;
 }
 
 void CivetWebSocketResponse::Send(const uint8_t* buffer, size_t length) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "IWebRequestHandler.h"
 
@@ -109,9 +111,13 @@ class CivetWebSocketRequest : public IWebRequest {
     std::string mPayload;
 };
 
+// Collects frames like the HTTP response, written once the handler returns.
 class CivetWebSocketResponse : public CivetResponseBase {
   public:
     explicit CivetWebSocketResponse(mg_connection* conn) : CivetResponseBase(conn) {}
+
+    size_t ToSendDataLength() const override { return mQueued; }
+    void Flush() override;
 
     // One binary frame.
     void Send(const uint8_t* buffer, size_t length) override;
@@ -124,4 +130,7 @@ class CivetWebSocketResponse : public CivetResponseBase {
 
   private:
     void Frame(int opcode, const char* data, size_t length);
+
+    std::vector<std::pair<int, std::string>> mFrames;
+    size_t mQueued = 0;
 };

@@ -248,6 +248,7 @@ int XWebServerData::HandleWebSocketFrame(mg_connection* conn, int bits, const ch
         access.Touch();
         entry->handler->HandleHttpRequest(request, response);
     }
+    response.Flush();
     RunTimers(*entry, response);
     return response.Closed() ? 0 : 1;
 }
