@@ -56,6 +56,8 @@ std::vector<pid_t> ownChildren() {
 void blockSignals() {
     sigset_t set = waitedSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    // A log on a closed pipe must not end the simulator; the child gets SIGPIPE back.
+    signal(SIGPIPE, SIG_IGN);
     prctl(PR_SET_CHILD_SUBREAPER, 1);
 }
 
@@ -77,6 +79,7 @@ pid_t spawnChild(const std::vector<std::string>& command, std::string* error) {
     }
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        signal(SIGPIPE, SIG_DFL);
         sigset_t set = waitedSignals();
         sigprocmask(SIG_UNBLOCK, &set, nullptr);
         execvp(argv[0], argv.data());

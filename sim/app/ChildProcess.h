@@ -7,7 +7,8 @@
 
 namespace ksim::app {
 
-// Blocks the signals the main thread waits for; call before any thread starts.
+// Blocks the signals the main thread waits for and ignores SIGPIPE; call before any
+// thread starts.
 void blockSignals();
 
 // Starts `command` (searched in PATH) with the current environment and the signals
