@@ -214,7 +214,7 @@ TEST_F(BoardFaults, CountAndCommandFilter) {
     EXPECT_EQ(b.onRequest({1, 0x1002, {}}).emissions.size(), 1u);
 }
 
-TEST(FaultSpec, RejectsWhatItCannotDo) {
+TEST(FaultText, RejectsWhatItCannotDo) {
     std::string error;
     for (const char* bad : {"", "melt", "state,state=0x100", "delay", "no_reply,value=1",
                             "card_status,sw=6A", "junk,hex=XY", "state,count=x", "unplug,ms=-1"}) {
@@ -230,7 +230,7 @@ TEST(FaultSpec, RejectsWhatItCannotDo) {
     EXPECT_EQ(*f->command, 0x0311);
 }
 
-TEST(BoardSpec, ParsesSettingsAndRejectsNonsense) {
+TEST(BoardSettings, ParsesSettingsAndRejectsNonsense) {
     std::string error;
     auto c = parseBoardSpec("19,pid=0x5704,addr=42,fw=20240131,name=Front,devid=00112233445566,enc",
                             &error);
