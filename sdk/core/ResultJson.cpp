@@ -1,6 +1,8 @@
 #include "core/ResultJson.h"
 
 #include <cstring>
+#include <memory>
+#include <sstream>
 
 namespace {
 
@@ -55,10 +57,17 @@ Json::Value uuidDocument(int code, int uuid, const char* suuid) {
 }  // namespace
 
 std::string json2string(const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["emitUTF8"] = true;
-    builder["indentation"] = "";
-    return Json::writeString(builder, value);
+    // Building a writer means building its settings document: keep one per
+    // thread, since every SDK call writes a document.
+    thread_local std::unique_ptr<Json::StreamWriter> writer = [] {
+        Json::StreamWriterBuilder builder;
+        builder["emitUTF8"] = true;
+        builder["indentation"] = "";
+        return std::unique_ptr<Json::StreamWriter>(builder.newStreamWriter());
+    }();
+    std::ostringstream text;
+    writer->write(value, &text);
+    return text.str();
 }
 
 void json2string(char* out, Json::Value value, bool styled) {

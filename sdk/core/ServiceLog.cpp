@@ -115,5 +115,10 @@ void writeLog(std::string message, std::string /*level*/, std::string logName,
     }
     std::lock_guard<std::mutex> lock(logMutex());
     attachPending();
-    log4cpp::Category::getInstance(category).debug(message);
+    // The service category is looked up once; records below its priority
+    // (no file attached) cost no formatting.
+    static log4cpp::Category& service = log4cpp::Category::getInstance(kServiceCategory);
+    log4cpp::Category& target =
+        logName.empty() ? service : log4cpp::Category::getInstance(category);
+    if (target.isDebugEnabled()) target.debug(message);
 }
