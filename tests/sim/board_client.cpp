@@ -13,6 +13,7 @@
 //   events                                 print what came on it so far, "event LINE"
 //   strings INDEX                          the board's manufacturer, product and serial texts
 //   sleep MS
+//   clock                                  "clock MS": milliseconds since the client started
 // PKG, CMD are hex; HEX may be "-" for no data. The exit status is the number of
 // failed steps.
 #include <fcntl.h>
@@ -305,6 +306,7 @@ int serialExchange(const std::string& path, const Bytes& frame, int timeout) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
+    long long started = nowMs();
     Usb usb;
     int failures = 0;
     int events = -1;
@@ -432,6 +434,9 @@ int main(int argc, char** argv) {
                 texts += " [" + (n > 0 ? std::string(reinterpret_cast<char*>(text), n) : "") + "]";
             }
             puts(texts.c_str());
+        } else if (step == "clock") {
+            printf("clock %lld\n", nowMs() - started);
+            i += 1;
         } else if (step == "sleep") {
             usleep(static_cast<useconds_t>(atoi(arg(i + 1).c_str())) * 1000);
             i += 2;
