@@ -2,15 +2,15 @@
 
 namespace ksim::printer {
 
-std::optional<PrinterConfig> parsePrinterSpec(const std::string& spec, std::string* error) {
+std::optional<PrinterConfig> parsePrinterConfig(const std::string& text, std::string* error) {
     PrinterConfig c;
     size_t pos = 0;
     bool first = true;
-    while (pos <= spec.size()) {
-        const size_t comma = spec.find(',', pos);
+    while (pos <= text.size()) {
+        const size_t comma = text.find(',', pos);
         const std::string item =
-            spec.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
-        pos = comma == std::string::npos ? spec.size() + 1 : comma + 1;
+            text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        pos = comma == std::string::npos ? text.size() + 1 : comma + 1;
         if (first) {
             first = false;
             if (item.empty() || item.size() > 12 || item.find('=') != std::string::npos) {

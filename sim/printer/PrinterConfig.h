@@ -16,6 +16,6 @@ struct PrinterConfig {
     bool card = false;                    // a blank card inside from the start
 };
 
-std::optional<PrinterConfig> parsePrinterSpec(const std::string& spec, std::string* error);
+std::optional<PrinterConfig> parsePrinterConfig(const std::string& text, std::string* error);
 
 }  // namespace ksim::printer

@@ -40,9 +40,9 @@ std::string faultKindName(FaultKind kind) {
     return "?";
 }
 
-std::optional<Fault> parsePrinterFault(const Json::Value& spec, std::string* error) {
+std::optional<Fault> parsePrinterFault(const Json::Value& request, std::string* error) {
     Fault f;
-    const std::string kind = spec["kind"].asString();
+    const std::string kind = request["kind"].asString();
     bool known = false;
     for (const auto& k : kKinds) {
         if (kind == k.name) {
@@ -54,31 +54,31 @@ std::optional<Fault> parsePrinterFault(const Json::Value& spec, std::string* err
         *error = "unknown printer fault kind '" + kind + "'";
         return std::nullopt;
     }
-    if (!spec["count"].isNull()) {
-        auto n = number(spec["count"], 100000);
+    if (!request["count"].isNull()) {
+        auto n = number(request["count"], 100000);
         if (!n) {
             *error = "\"count\" must be a number (0: until cleared)";
             return std::nullopt;
         }
         f.count = static_cast<int>(*n);
     }
-    if (!spec["cmd"].isNull()) {
-        auto c = number(spec["cmd"], 0xFF);
+    if (!request["cmd"].isNull()) {
+        auto c = number(request["cmd"], 0xFF);
         if (!c) {
             *error = "\"cmd\" must be a command byte";
             return std::nullopt;
         }
         f.command = static_cast<uint8_t>(*c);
     }
-    if (!spec["status"].isNull()) {
-        auto s = number(spec["status"], 0xFF);
+    if (!request["status"].isNull()) {
+        auto s = number(request["status"], 0xFF);
         if (!s) {
             *error = "\"status\" must be a byte";
             return std::nullopt;
         }
         f.status = static_cast<uint8_t>(*s);
     }
-    if (spec["ms"].isNumeric()) f.ms = spec["ms"].asDouble();
+    if (request["ms"].isNumeric()) f.ms = request["ms"].asDouble();
     if (f.kind == FaultKind::Late && f.ms < 0) f.ms = 6000;
     return f;
 }

@@ -30,7 +30,7 @@ struct Fault {
     uint8_t status = 1;
 };
 
-std::optional<Fault> parsePrinterFault(const Json::Value& spec, std::string* error);
+std::optional<Fault> parsePrinterFault(const Json::Value& request, std::string* error);
 std::string faultKindName(FaultKind kind);
 Json::Value describe(const Fault& fault);
 std::vector<std::string> printerFaultHelp();

@@ -125,8 +125,8 @@ bool setCardsDir(const std::string& dir, app::SimContext& ctx, std::string* erro
     return true;
 }
 
-bool addUsbPrinter(const std::string& spec, app::SimContext& ctx, std::string* error) {
-    auto config = parsePrinterSpec(spec, error);
+bool addUsbPrinter(const std::string& text, app::SimContext& ctx, std::string* error) {
+    auto config = parsePrinterConfig(text, error);
     if (!config) return false;
     if (printers().empty()) registerActions(ctx);
     const auto cards = ctx.settings.find("cards");

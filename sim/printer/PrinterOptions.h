@@ -8,7 +8,7 @@
 
 namespace ksim::printer {
 
-bool addUsbPrinter(const std::string& spec, app::SimContext& ctx, std::string* error);
+bool addUsbPrinter(const std::string& text, app::SimContext& ctx, std::string* error);
 bool setCardsDir(const std::string& dir, app::SimContext& ctx, std::string* error);
 
 extern const char kPrinterHelp[];

@@ -61,8 +61,8 @@ TEST(SimPrinterFrames, AssemblesAcrossPacketsAndRejectsBadFrames) {
     }
 }
 
-TEST(SimPrinterConfig, Specs) {
-    auto c = parsePrinterSpec("A1,fw=V2.0,busy=3,params=01 02,card", nullptr);
+TEST(SimPrinterConfig, OptionTexts) {
+    auto c = parsePrinterConfig("A1,fw=V2.0,busy=3,params=01 02,card", nullptr);
     ASSERT_TRUE(c);
     EXPECT_EQ("A1", c->identity);
     EXPECT_EQ("V2.0", c->firmware);
@@ -75,7 +75,7 @@ TEST(SimPrinterConfig, Specs) {
     for (const char* bad : {"", "ABCDEFGHIJKLM", "A1,fw=ABCDEFGHIJK", "A1,busy=x", "A1,colour=red",
                             "A1,card=1", "A1,params=zz"}) {
         std::string error;
-        EXPECT_FALSE(parsePrinterSpec(bad, &error)) << bad;
+        EXPECT_FALSE(parsePrinterConfig(bad, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
 }
