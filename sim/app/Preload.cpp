@@ -25,9 +25,11 @@ void allowPreloadUnderAsan() {
 bool ensurePreloaded(char** argv, std::string* error) {
     if (getenv(kGuard)) return true;
     const char* current = getenv("LD_PRELOAD");
-    std::string preload = kPreloadLibrary;
-    if (current && *current) preload += std::string(":") + current;
-    setenv("LD_PRELOAD", preload.c_str(), 1);
+    std::string preload = current ? current : "";
+    if (preload.find("libumockdev-preload") == std::string::npos) {
+        preload = kPreloadLibrary + (preload.empty() ? "" : ":" + preload);
+        setenv("LD_PRELOAD", preload.c_str(), 1);
+    }
     setenv(kGuard, "1", 1);
     allowPreloadUnderAsan();
     execv("/proc/self/exe", argv);

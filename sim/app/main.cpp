@@ -26,6 +26,9 @@ int fail(int code, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc < 2) {
+        return fail(kUsageError, "no devices and no command (see kiosk-sim --help)");
+    }
     app::ParsedArgs args;
     std::string error;
     if (!app::parseArgs(argc, argv, args, &error)) {
