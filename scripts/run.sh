@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Builds devhttpd (no sanitizers) and runs it in the foreground from the
-# repository root, so ./web is its document root. Arguments are passed on
-# (for example: http_port 9000). Stop it with Ctrl-C or SIGTERM.
+# Builds devhttpd and kiosk-sim (no sanitizers) and runs devhttpd on port 12531
+# under a simulated kiosk: a flipping board (type 09) with a card at the front
+# slot and a standard board (type 00), on a simulated USB bus. Arguments go to
+# devhttpd (for example: http_port 9000). Operator actions (insert a card, pull
+# a cable) go to the control socket $KQ_SIM_CONTROL. Stop it with Ctrl-C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_SANITIZE=OFF
-cmake --build build --target devhttpd -j"$(nproc)"
-exec build/bin/devhttpd "$@"
+cmake --build build --target devhttpd kiosk-sim -j"$(nproc)"
+
+control=${KQ_SIM_CONTROL:-/tmp/kiosk-sim.sock}
+echo "devhttpd under kiosk-sim: boards 09 and 00, control socket $control"
+exec build/bin/kiosk-sim --board 09,card=0 --board 00,pid=0x5741 --control "$control" \
+  -- build/bin/devhttpd "$@"

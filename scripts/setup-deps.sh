@@ -10,7 +10,7 @@ packages=(
   libmbedtls-dev libcivetweb-dev libmagick++-dev
   umockdev libumockdev-dev libglib2.0-dev
   fonts-wqy-microhei zbar-tools netpbm
-  curl wrk python3 procps
+  curl wrk python3 procps socat
 )
 
 missing=()
