@@ -121,6 +121,18 @@ TEST(EcpSendCommond, CommandMismatchIs225AndSequenceAdvanced) {
     EXPECT_EQ(-1, outLen) << "outputs untouched on failure";
 }
 
+TEST(EcpSendCommond, EmptyReplyAnswersNoCommand) {
+    Link link;
+    FakePort port;
+    port.setResponder([](const ecptest::Request& r) {
+        return std::vector<Bytes>{ecptest::printerPacket(ecptest::frame({}, r.seq))};
+    });
+    char out[10];
+    int outLen = 0;
+    EXPECT_EQ(ecp::kRejected, send(link, port, 0, 0x00, {}, out, &outLen, 10, 1))
+        << "an empty payload has no command byte, not even 0x00";
+}
+
 TEST(EcpSendCommond, SilentPrinterThreeAttemptsThen230) {
     Link link;
     FakePort port;
