@@ -96,7 +96,7 @@ void registerBoardActions(SimContext& ctx) {
     ctx.actions.add(
         "unplug",
         "{\"action\":\"unplug\",\"board\":0,\"ms\":500}: pull the board's cable; with \"ms\" it "
-        "is put back after that many milliseconds",
+        "is put back after that many milliseconds (0: at once, a short glitch)",
         [c](const Json::Value& req, Json::Value&, std::string& error) {
             BoardSlot* s = slotOf(*c, req, error);
             if (!s) return false;

@@ -28,7 +28,9 @@ const KindInfo kKinds[] = {
     {FaultKind::State, "state", "state", "reply with state byte STATE (default 0x85)"},
     {FaultKind::CardStatus, "card_status", "sw",
      "append status word SW (hex, default 6A82) to the reply data; default cmd 0x0211/0x0311"},
-    {FaultKind::Unplug, "unplug", "", "pull the cable instead of replying; plug back after MS"},
+    {FaultKind::Unplug, "unplug", "",
+     "pull the cable instead of replying; plug back after MS (0: at once, a glitch "
+     "a driver that reopens the board recovers from)"},
     {FaultKind::Delay, "delay", "", "send the reply MS milliseconds later"},
     {FaultKind::Junk, "junk", "", "send bytes HEX (default 11 22) before the reply (serial)"},
     {FaultKind::BadStuffing, "bad_stuffing", "value",

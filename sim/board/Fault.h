@@ -21,7 +21,7 @@ enum class FaultKind {
     Stale,         // first the board's previous reply again
     State,         // the reply carries state byte "state" (default 0x85)
     CardStatus,    // the reply data end with status word "sw" (default 6A82)
-    Unplug,        // the cable is pulled instead of replying; back after "ms" if given
+    Unplug,        // the cable is pulled instead of replying; back after "ms" if given (0: a glitch)
     Delay,         // the reply comes "ms" later
     Junk,          // bytes "hex" are sent before the reply (serial lines)
     BadStuffing,   // the byte after the first stuffed 0xAA is "value" (default 0x55)

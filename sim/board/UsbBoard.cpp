@@ -106,8 +106,12 @@ void UsbBoard::send(const Emission& e, uint64_t generation) {
 
 void UsbBoard::unplug(double replugMs) {
     if (!link_ || !link_->plugged()) return;
+    if (replugMs == 0) {
+        link_->bounce();
+        return;
+    }
     link_->unplug();
-    if (replugMs >= 0) {
+    if (replugMs > 0) {
         uint64_t generation = generation_;
         loop_.postAfter(replugMs, [this, generation] {
             if (generation == generation_) plug();

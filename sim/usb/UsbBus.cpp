@@ -130,20 +130,42 @@ bool UsbDevice::plugIn(std::string* error) {
     return true;
 }
 
-void UsbDevice::pullOut() {
+std::unique_ptr<UsbNode> UsbDevice::removeFromBus() {
     std::lock_guard<std::recursive_mutex> tb(bus_.testbedMutex_);
     std::unique_ptr<UsbNode> node;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         node = std::move(node_);
     }
-    if (!node) return;
-    node->disconnect();
+    if (!node) return nullptr;
     std::string sysdir = "/sys" + syspath_;
     umockdev_testbed_uevent(bus_.testbed_, sysdir.c_str(), "remove");
     umockdev_testbed_remove_device(bus_.testbed_, sysdir.c_str());
     bus_.journal_.event(personality_->name(), "unplugged", Json::Value(Json::objectValue));
+    return node;
+}
+
+void UsbDevice::pullOut() {
+    std::lock_guard<std::recursive_mutex> tb(bus_.testbedMutex_);
+    std::unique_ptr<UsbNode> node = removeFromBus();
+    if (!node) return;
+    node->disconnect();
     retired_.push_back(std::move(node));
+}
+
+void UsbDevice::bounce() {
+    std::lock_guard<std::recursive_mutex> tb(bus_.testbedMutex_);
+    std::unique_ptr<UsbNode> old = removeFromBus();
+    if (!old) return;
+    personality_->onPlugChange(false);
+    std::string error;
+    if (!plugIn(&error)) bus_.journal_.note(personality_->name(), "error", error);
+    // Only now do the old node's transfers fail: the driver, woken by that,
+    // already finds the device back on the bus.
+    old->disconnect();
+    retired_.push_back(std::move(old));
+    bus_.journal_.change(personality_->name(), "cable pulled and plugged back at once");
+    if (plugged()) personality_->onPlugChange(true);
 }
 
 void UsbDevice::unplug() {

@@ -27,6 +27,7 @@ class UsbDevice : public UsbDeviceLink {
     void clearToHost(uint8_t endpoint) override;
     void unplug() override;
     void replug() override;
+    void bounce() override;
     bool plugged() const override;
 
     UsbPersonality& personality() { return *personality_; }
@@ -36,6 +37,8 @@ class UsbDevice : public UsbDeviceLink {
   private:
     friend class UsbBus;
     bool plugIn(std::string* error);
+    // Takes the device off the bus; returns its node, whose transfers still wait.
+    std::unique_ptr<UsbNode> removeFromBus();
     void pullOut();
 
     UsbBus& bus_;

@@ -61,6 +61,10 @@ class UsbDeviceLink {
     virtual void unplug() = 0;
     // Puts the cable back: the device comes back under a new device number (hot-plug add).
     virtual void replug() = 0;
+    // A short cable glitch: the device leaves the bus and is back under a new device
+    // number before the driver's pending transfers fail, so a driver that reopens at
+    // once finds it.
+    virtual void bounce() = 0;
     virtual bool plugged() const = 0;
 };
 

@@ -366,6 +366,28 @@ TEST_F(Reconnect, LostReplyCostsOneReopen) {
     EXPECT_EQ(service.Method("get_part_list", select)["result"].asInt(), 0);
 }
 
+// The cable pulled during a command and put straight back: the exchange fails
+// at once, the model opens the board again, repeats the command, and the
+// request succeeds.
+TEST_F(Reconnect, CableGlitchCostsOneReopen) {
+    const std::string select = R"("device_type":0)";
+    ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
+    ASSERT_TRUE(place(sim, 2));
+    Json::Value glitch;
+    glitch["action"] = "fault";
+    glitch["kind"] = "unplug";
+    glitch["cmd"] = "0x4006";
+    glitch["ms"] = 0;
+    ASSERT_TRUE(sim.Act(glitch)["ok"].asBool());
+    sim.ClearRequests();
+    const Json::Value reply =
+        service.Method("send_to_parts", select + R"(,"conditions":{"target_id":8})");
+    EXPECT_EQ(reply["result"].asInt(), 0) << reply;
+    EXPECT_EQ(count(sim.Commands(), 0x4006), 2);
+    EXPECT_EQ(sim.Mechanism()["card"].asInt(), 8);
+    EXPECT_EQ(service.Method("get_part_list", select)["result"].asInt(), 0);
+}
+
 TEST_F(Reconnect, PulledForGoodFailsAndTheServiceGoesOn) {
     const std::string select = R"("device_type":0)";
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
