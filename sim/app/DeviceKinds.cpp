@@ -12,12 +12,12 @@ namespace ksim::app {
 
 namespace {
 
-std::unique_ptr<board::Board> newBoard(const std::string& spec, SimContext& ctx,
+std::unique_ptr<board::Board> newBoard(const std::string& settings, SimContext& ctx,
                                        std::string* error) {
-    std::string boardSpec;
+    std::string boardSettings;
     int card = board::mechanism::kNoCard;
-    if (!board::mechanism::takeSettings(spec, boardSpec, card, error)) return nullptr;
-    auto config = board::parseBoardSpec(boardSpec, error);
+    if (!board::mechanism::takeSettings(settings, boardSettings, card, error)) return nullptr;
+    auto config = board::parseBoardSettings(boardSettings, error);
     if (!config) return nullptr;
     auto b = std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config, ctx.speed,
                                             ctx.journal);
@@ -27,8 +27,8 @@ std::unique_ptr<board::Board> newBoard(const std::string& spec, SimContext& ctx,
     return b;
 }
 
-bool addUsbBoard(const std::string& spec, SimContext& ctx, std::string* error) {
-    auto b = newBoard(spec, ctx, error);
+bool addUsbBoard(const std::string& settings, SimContext& ctx, std::string* error) {
+    auto b = newBoard(settings, ctx, error);
     if (!b) return false;
     board::Board* raw = b.get();
     auto personality = std::make_unique<board::UsbBoard>(std::move(b), ctx.loop, ctx.journal);
@@ -50,7 +50,7 @@ bool addSerialBoard(const std::string& value, SimContext& ctx, std::string* erro
     auto colon = value.find(':');
     std::string name = value.substr(0, colon);
     if (colon == std::string::npos || name.empty()) {
-        *error = "expected NAME:SPEC, e.g. COM3:09";
+        *error = "expected NAME:SETTINGS, e.g. COM3:09";
         return false;
     }
     std::string path = name[0] == '/' ? name : "/dev/" + name;
@@ -144,18 +144,18 @@ bool setControl(const std::string& value, SimContext& ctx, std::string*) {
 
 const std::vector<OptionKind>& optionKinds() {
     static const std::vector<OptionKind> kinds = {
-        {"board", "SPEC",
-         "add a mechanism board on USB. SPEC: TYPE[,pid=0x5740|0x5741|0x5704][,addr=N]"
+        {"board", "SETTINGS",
+         "add a mechanism board on USB. SETTINGS: TYPE[,pid=0x5740|0x5741|0x5704][,addr=N]"
          "[,fw=YYYYMMDD][,name=TEXT][,devid=14HEX][,enc][,card=N]; TYPE is the device-type code "
          "in hex (00 01 02 09 19 88 ...); card=N lays a card at station N. Boards appear on "
          "the bus in the order given.",
          Phase::Device, addUsbBoard},
-        {"serial", "NAME:SPEC",
+        {"serial", "NAME:SETTINGS",
          "add a board on a serial line; the driver opens /dev/NAME (a link to a "
          "pseudo-terminal, removed on exit; NAME may also be an absolute path)",
          Phase::Device, addSerialBoard},
 #ifdef KSIM_WITH_PRINTER
-        {"printer", "SPEC", printer::kPrinterHelp, Phase::Device, printer::addUsbPrinter},
+        {"printer", "SETTINGS", printer::kPrinterHelp, Phase::Device, printer::addUsbPrinter},
         {"cards", "DIR", printer::kCardsHelp, Phase::Setting, printer::setCardsDir},
 #endif
         {"reply", "[BOARD:]CODE=STATE[:HEX][@MS]",

@@ -249,7 +249,7 @@ Json::Value Board::status() const {
     Json::Value v;
     v["board"] = index_;
     v["name"] = name();
-    v["spec"] = describe(config_);
+    v["settings"] = describe(config_);
     v["sensors"] = toHex(sensors_);
     Json::Value faults(Json::arrayValue);
     for (const auto& f : faults_) faults.append(describe(f));

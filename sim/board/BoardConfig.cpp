@@ -5,9 +5,9 @@
 
 namespace ksim::board {
 
-std::optional<BoardConfig> parseBoardSpec(const std::string& spec, std::string* error) {
+std::optional<BoardConfig> parseBoardSettings(const std::string& settings, std::string* error) {
     BoardConfig c;
-    std::stringstream in(spec);
+    std::stringstream in(settings);
     std::string item;
     bool first = true;
     while (std::getline(in, item, ',')) {
@@ -67,7 +67,7 @@ std::optional<BoardConfig> parseBoardSpec(const std::string& spec, std::string* 
         }
     }
     if (first) {
-        *error = "empty board spec";
+        *error = "empty board settings";
         return std::nullopt;
     }
     return c;

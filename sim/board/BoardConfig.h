@@ -1,6 +1,6 @@
 #pragma once
 // What a simulated mechanism board is: its identity on the bus and the answers of
-// its identification commands. Parsed from the command line's board SPEC:
+// its identification commands. Parsed from the command line's board SETTINGS:
 //   TYPE[,pid=0x5740|0x5741|0x5704][,addr=N][,fw=YYYYMMDD][,name=TEXT][,devid=14HEX][,enc]
 // TYPE is the device-type code in hex (00, 01, 02, 09, 19, 88 ...).
 #include <cstdint>
@@ -25,9 +25,9 @@ struct BoardConfig {
     Bytes firmware32 = {0x01, 0x00, 0x00, 0x00};
 };
 
-std::optional<BoardConfig> parseBoardSpec(const std::string& spec, std::string* error);
+std::optional<BoardConfig> parseBoardSettings(const std::string& settings, std::string* error);
 
-// The spec text that parseBoardSpec reads back into the same settings.
+// The settings text that parseBoardSettings reads back into the same settings.
 std::string describe(const BoardConfig& config);
 
 }  // namespace ksim::board

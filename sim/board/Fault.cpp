@@ -65,20 +65,20 @@ std::string faultKindName(FaultKind kind) {
     return info(kind).name;
 }
 
-std::optional<Fault> parseFault(const Json::Value& spec, std::string* error) {
-    if (!spec.isObject() || !spec["kind"].isString()) {
+std::optional<Fault> parseFault(const Json::Value& settings, std::string* error) {
+    if (!settings.isObject() || !settings["kind"].isString()) {
         *error = "a fault needs a \"kind\"";
         return std::nullopt;
     }
-    const KindInfo* k = findKind(spec["kind"].asString());
+    const KindInfo* k = findKind(settings["kind"].asString());
     if (!k) {
-        *error = "unknown fault kind '" + spec["kind"].asString() + "'";
+        *error = "unknown fault kind '" + settings["kind"].asString() + "'";
         return std::nullopt;
     }
     Fault f;
     f.kind = k->kind;
-    for (const auto& key : spec.getMemberNames()) {
-        const Json::Value& v = spec[key];
+    for (const auto& key : settings.getMemberNames()) {
+        const Json::Value& v = settings[key];
         if (key == "kind" || key == "action" || key == "board" || key == "id") continue;
         if (key == "count") {
             auto n = number(v, 1000000);
@@ -137,13 +137,13 @@ std::optional<Fault> parseFault(const Json::Value& spec, std::string* error) {
 }
 
 std::optional<Fault> parseFaultText(const std::string& text, std::string* error) {
-    Json::Value spec(Json::objectValue);
+    Json::Value settings(Json::objectValue);
     std::stringstream in(text);
     std::string item;
     bool first = true;
     while (std::getline(in, item, ',')) {
         if (first) {
-            spec["kind"] = item;
+            settings["kind"] = item;
             first = false;
             continue;
         }
@@ -157,12 +157,12 @@ std::optional<Fault> parseFaultText(const std::string& text, std::string* error)
         char* end = nullptr;
         double ms = std::strtod(value.c_str(), &end);
         if (key == "ms" && !value.empty() && *end == '\0') {
-            spec[key] = ms;
+            settings[key] = ms;
         } else {
-            spec[key] = value;
+            settings[key] = value;
         }
     }
-    return parseFault(spec, error);
+    return parseFault(settings, error);
 }
 
 Json::Value describe(const Fault& f) {

@@ -21,12 +21,12 @@ enum class FaultKind {
     Stale,         // first the board's previous reply again
     State,         // the reply carries state byte "state" (default 0x85)
     CardStatus,    // the reply data end with status word "sw" (default 6A82)
-    Unplug,        // the cable is pulled instead of replying; back after "ms" if given (0: a glitch)
-    Delay,         // the reply comes "ms" later
-    Junk,          // bytes "hex" are sent before the reply (serial lines)
-    BadStuffing,   // the byte after the first stuffed 0xAA is "value" (default 0x55)
-    BadLength,     // the length field says "length"
-    Truncate,      // only the first "bytes" bytes of the reply frame are sent
+    Unplug,       // the cable is pulled instead of replying; back after "ms" if given (0: a glitch)
+    Delay,        // the reply comes "ms" later
+    Junk,         // bytes "hex" are sent before the reply (serial lines)
+    BadStuffing,  // the byte after the first stuffed 0xAA is "value" (default 0x55)
+    BadLength,    // the length field says "length"
+    Truncate,     // only the first "bytes" bytes of the reply frame are sent
 };
 
 struct Fault {
@@ -41,7 +41,7 @@ struct Fault {
 
 // {"kind":"state","state":133,"count":2,"cmd":"0x1002"}; numbers may be JSON numbers or
 // text ("0x85"). Returns nullopt with a reason.
-std::optional<Fault> parseFault(const Json::Value& spec, std::string* error);
+std::optional<Fault> parseFault(const Json::Value& settings, std::string* error);
 // Command-line form: KIND[,key=value...], e.g. "state,state=0x85,cmd=0x1002".
 std::optional<Fault> parseFaultText(const std::string& text, std::string* error);
 

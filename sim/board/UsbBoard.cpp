@@ -32,7 +32,7 @@ usb::UsbIdentity UsbBoard::identity() const {
     id.product = "Mechanism board " + c.name;
     id.serial = toHex(c.deviceId);
     id.serial.erase(std::remove(id.serial.begin(), id.serial.end(), ' '), id.serial.end());
-    usb::InterfaceSpec itf;
+    usb::InterfaceDesc itf;
     itf.interfaceClass = 0x03;
     itf.endpoints = {{kInEndpoint, usb::TransferType::Interrupt, 64, 1},
                      {kOutEndpoint, usb::TransferType::Interrupt, 64, 1},

@@ -1,5 +1,5 @@
 #pragma once
-// A simulated printer's identity and start-up settings, from --printer SPEC:
+// A simulated printer's identity and start-up settings, from --printer SETTINGS:
 // IDENTITY[,fw=TEXT][,params=HEX][,busy=N][,card].
 #include <optional>
 #include <string>

@@ -9,7 +9,7 @@
 namespace ksim::printer {
 
 const char kPrinterHelp[] =
-    "add a rewritable card printer on USB 0483:5760. SPEC: IDENTITY[,fw=TEXT][,params=HEX]"
+    "add a rewritable card printer on USB 0483:5760. SETTINGS: IDENTITY[,fw=TEXT][,params=HEX]"
     "[,busy=N][,card]; IDENTITY up to 12 characters, fw up to 10, params the 31-byte "
     "parameter block (byte 30: fast mode), busy the acknowledges before each reply, card a "
     "blank card inside from the start. Printers are "

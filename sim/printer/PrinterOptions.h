@@ -1,5 +1,5 @@
 #pragma once
-// kiosk-sim's printer options: --printer SPEC adds a simulated rewritable card
+// kiosk-sim's printer options: --printer SETTINGS adds a simulated rewritable card
 // printer on USB, --cards DIR keeps every printed card as a picture file. The first
 // printer also registers the printer control actions.
 #include <string>

@@ -39,10 +39,10 @@ usb::UsbIdentity UsbPrinter::identity() const {
     id.manufacturer = "Simulated kiosk";
     id.product = "Rewritable card printer";
     id.serial = model_.config().identity;
-    usb::InterfaceSpec data;
+    usb::InterfaceDesc data;
     data.endpoints = {{kOutEndpoint, usb::TransferType::Bulk, 64, 0},
                       {kInEndpoint, usb::TransferType::Bulk, 64, 0}};
-    usb::InterfaceSpec spare;
+    usb::InterfaceDesc spare;
     spare.endpoints = {{0x03, usb::TransferType::Interrupt, 64, 1},
                        {0x83, usb::TransferType::Interrupt, 64, 1}};
     id.interfaces = {data, spare};

@@ -23,18 +23,18 @@ namespace ksim::usb {
 
 enum class TransferType : uint8_t { Control = 0, Isochronous = 1, Bulk = 2, Interrupt = 3 };
 
-struct EndpointSpec {
+struct EndpointDesc {
     uint8_t address = 0;  // bit 7 set: IN (device to host)
     TransferType type = TransferType::Bulk;
     uint16_t maxPacketSize = 64;
     uint8_t interval = 0;  // frames, for interrupt endpoints
 };
 
-struct InterfaceSpec {
+struct InterfaceDesc {
     uint8_t interfaceClass = 0xFF;
     uint8_t interfaceSubClass = 0;
     uint8_t interfaceProtocol = 0;
-    std::vector<EndpointSpec> endpoints;  // in descriptor order
+    std::vector<EndpointDesc> endpoints;  // in descriptor order
 };
 
 struct UsbIdentity {
@@ -45,7 +45,7 @@ struct UsbIdentity {
     std::string manufacturer;  // empty: no string descriptor
     std::string product;
     std::string serial;
-    std::vector<InterfaceSpec> interfaces;  // numbered 0, 1, ... in one configuration
+    std::vector<InterfaceDesc> interfaces;  // numbered 0, 1, ... in one configuration
 };
 
 // The device's side of the cable, handed to the personality. Safe from any thread.

@@ -48,8 +48,8 @@ class Host {
 int boardModel(SimControl& sim) {
     Json::Value action;
     action["action"] = "status";
-    const std::string spec = sim.Act(action)["devices"][0]["spec"].asString();
-    return static_cast<int>(std::strtol(spec.substr(0, 2).c_str(), nullptr, 16));
+    const std::string settings = sim.Act(action)["devices"][0]["settings"].asString();
+    return static_cast<int>(std::strtol(settings.substr(0, 2).c_str(), nullptr, 16));
 }
 
 struct Expected {

@@ -289,8 +289,8 @@ using Models = Service;
 TEST_F(Models, StateNamesTheCardStation) {
     Json::Value status;
     status["action"] = "status";
-    const std::string spec = sim.Act(status)["devices"][0]["spec"].asString();
-    const int model = static_cast<int>(std::strtol(spec.substr(0, 2).c_str(), nullptr, 16));
+    const std::string settings = sim.Act(status)["devices"][0]["settings"].asString();
+    const int model = static_cast<int>(std::strtol(settings.substr(0, 2).c_str(), nullptr, 16));
     const std::string select = R"("device_type":)" + std::to_string(model);
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
 

@@ -39,8 +39,8 @@ CardMechanism* mechanismFor(app::SimContext& ctx, const Json::Value& req, std::s
 
 }  // namespace
 
-bool takeSettings(const std::string& spec, std::string& rest, int& card, std::string* error) {
-    std::stringstream in(spec);
+bool takeSettings(const std::string& settings, std::string& rest, int& card, std::string* error) {
+    std::stringstream in(settings);
     std::string item;
     rest.clear();
     card = kNoCard;
@@ -125,7 +125,7 @@ void registerMechanismActions(app::SimContext& ctx) {
 
 std::string helpText() {
     return "Every board carries one card mechanism. Stations are the ids of the model's "
-           "station table; card=N in the board SPEC lays the card at station N at start "
+           "station table; card=N in the board SETTINGS lays the card at station N at start "
            "(no card by default). The sensors 1002 reports follow the card, laid out per "
            "model so that the model's state document names the card's station (no model "
            "reports the printer station 5 or the detain bin 8; models 09 and 19 see a card "

@@ -12,9 +12,9 @@ struct SimContext;
 
 namespace ksim::board::mechanism {
 
-// Takes the mechanism's own settings ("card=N") out of a board SPEC; the rest
+// Takes the mechanism's own settings ("card=N") out of a board SETTINGS; the rest
 // goes to the board's parser. False with a reason for a bad value.
-bool takeSettings(const std::string& spec, std::string& rest, int& card, std::string* error);
+bool takeSettings(const std::string& settings, std::string& rest, int& card, std::string* error);
 
 // Gives `board` its card mechanism, the card at station `card` (kNoCard: none).
 bool installMechanism(Board& board, int card, double speed, Journal& journal, std::string* error);

@@ -13,9 +13,9 @@ Bytes hex(const char* text) {
 struct Fixture : ::testing::Test {
     Journal journal;
 
-    Board make(const char* spec, double speed = 1) {
+    Board make(const char* settings, double speed = 1) {
         std::string error;
-        auto config = parseBoardSpec(spec, &error);
+        auto config = parseBoardSettings(settings, &error);
         EXPECT_TRUE(config) << error;
         return Board(0, *config, speed, journal);
     }
@@ -220,11 +220,11 @@ TEST(FaultText, RejectsWhatItCannotDo) {
                             "card_status,sw=6A", "junk,hex=XY", "state,count=x", "unplug,ms=-1"}) {
         EXPECT_FALSE(parseFaultText(bad, &error)) << bad;
     }
-    Json::Value spec;
-    spec["kind"] = "card_status";
-    spec["sw"] = "6A82";
-    spec["cmd"] = 0x0311;
-    auto f = parseFault(spec, &error);
+    Json::Value settings;
+    settings["kind"] = "card_status";
+    settings["sw"] = "6A82";
+    settings["cmd"] = 0x0311;
+    auto f = parseFault(settings, &error);
     ASSERT_TRUE(f) << error;
     EXPECT_EQ(*f->value, 0x6A82);
     EXPECT_EQ(*f->command, 0x0311);
@@ -232,8 +232,8 @@ TEST(FaultText, RejectsWhatItCannotDo) {
 
 TEST(BoardSettings, ParsesSettingsAndRejectsNonsense) {
     std::string error;
-    auto c = parseBoardSpec("19,pid=0x5704,addr=42,fw=20240131,name=Front,devid=00112233445566,enc",
-                            &error);
+    auto c = parseBoardSettings(
+        "19,pid=0x5704,addr=42,fw=20240131,name=Front,devid=00112233445566,enc", &error);
     ASSERT_TRUE(c) << error;
     EXPECT_EQ(c->deviceType, 0x19);
     EXPECT_EQ(c->productId, 0x5704);
@@ -242,11 +242,11 @@ TEST(BoardSettings, ParsesSettingsAndRejectsNonsense) {
     EXPECT_EQ(c->name, "Front");
     EXPECT_EQ(c->deviceId, hex("00 11 22 33 44 55 66"));
     EXPECT_TRUE(c->enciphered);
-    EXPECT_EQ(parseBoardSpec(describe(*c), &error)->address, 42);
+    EXPECT_EQ(parseBoardSettings(describe(*c), &error)->address, 42);
 
     for (const char* bad : {"", "100", "09,pid=0x1234", "09,addr=100", "09,fw=2024", "09,devid=12",
                             "09,color=red", "09,enc=1"}) {
-        EXPECT_FALSE(parseBoardSpec(bad, &error)) << bad;
+        EXPECT_FALSE(parseBoardSettings(bad, &error)) << bad;
     }
 }
 

@@ -34,9 +34,9 @@ struct Rig {
     std::unique_ptr<Board> board;
     std::unique_ptr<CardMechanism> mechanism;
 
-    explicit Rig(const char* spec, int card = kNoCard, double speed = 1) {
+    explicit Rig(const char* settings, int card = kNoCard, double speed = 1) {
         std::string error;
-        auto config = parseBoardSpec(spec, &error);
+        auto config = parseBoardSettings(settings, &error);
         EXPECT_TRUE(config) << error;
         board = std::make_unique<Board>(0, *config, speed, journal);
         mechanism =
@@ -79,7 +79,7 @@ TEST(CardMechanism, StandardFeedTakesTimeWhileTheBoardAnswersAtOnce) {
 
 TEST(CardMechanism, WhereEachCommandTakesTheCard) {
     struct Case {
-        const char* spec;
+        const char* settings;
         int from;
         uint16_t command;
         Bytes data;
@@ -106,10 +106,10 @@ TEST(CardMechanism, WhereEachCommandTakesTheCard) {
         {"00", 2, 0x4008, {0}, 0, station::kReader},
     };
     for (const Case& c : cases) {
-        Rig rig(c.spec, c.from, 0);
+        Rig rig(c.settings, c.from, 0);
         rig.ask(0x4003, {c.mode});
         rig.ask(c.command, c.data);
-        EXPECT_EQ(rig.mechanism->card(), c.to) << c.spec << " " << std::hex << c.command;
+        EXPECT_EQ(rig.mechanism->card(), c.to) << c.settings << " " << std::hex << c.command;
     }
 }
 
@@ -166,9 +166,9 @@ TEST(CardMechanism, OperatorSensorsHoldUntilTheCardMoves) {
     EXPECT_TRUE(rig.ask(0x1002, {0, 1, 2}).data.empty());
 }
 
-TEST(MechanismSettings, CardSettingComesOutOfTheSpec) {
+TEST(MechanismSettings, CardSettingComesOutOfTheSettings) {
     struct Case {
-        const char* spec;
+        const char* settings;
         bool ok;
         const char* rest;
         int card;
@@ -181,14 +181,14 @@ TEST(MechanismSettings, CardSettingComesOutOfTheSpec) {
     for (const Case& c : cases) {
         std::string rest, error;
         int card = 0;
-        EXPECT_EQ(takeSettings(c.spec, rest, card, &error), c.ok) << c.spec;
+        EXPECT_EQ(takeSettings(c.settings, rest, card, &error), c.ok) << c.settings;
         if (!c.ok) continue;
         EXPECT_EQ(rest, c.rest);
         EXPECT_EQ(card, c.card);
     }
     Journal journal;
     std::string error;
-    Board board(0, *parseBoardSpec("00", &error), 0, journal);
+    Board board(0, *parseBoardSettings("00", &error), 0, journal);
     EXPECT_FALSE(installMechanism(board, 9, 0, journal, &error));
     EXPECT_TRUE(installMechanism(board, 4, 0, journal, &error));
     ASSERT_NE(mechanismOf(&board), nullptr);
