@@ -139,6 +139,14 @@ std::string kqDev::partName(int id) const {
     return it == mParts.end() ? std::string() : it->second;
 }
 
+void kqDev::appendPart(Json::Value& parts, int id) const {
+    Json::Value part;
+    part["part_id"] = id;
+    part["part_name"] = partName(id);
+    part["part_has"] = true;
+    parts.append(part);
+}
+
 void kqDev::recordCard(int part) {
     mCardAt.clear();
     addCard(part);

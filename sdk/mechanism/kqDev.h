@@ -76,6 +76,8 @@ class kqDev {
   protected:
     // The name of part id in the station table, empty when absent.
     std::string partName(int id) const;
+    // Appends the state entry of a station where a card is seen.
+    void appendPart(Json::Value& parts, int id) const;
     // The card is now at part, alone: records it and raises the state event.
     void recordCard(int part);
     // The card is also at part: adds it and raises the state event.

@@ -39,13 +39,7 @@ int kqDev09::readStateJson(Json::Value& parts) {
     unsigned char s[kSensorBytes] = {};
     const int rc = _toGetSensors(s);
     if (rc != 0) return rc;
-    auto add = [&](int id) {
-        Json::Value part;
-        part["part_id"] = id;
-        part["part_name"] = partName(id);
-        part["part_has"] = true;
-        parts.append(part);
-    };
+    auto add = [&](int id) { appendPart(parts, id); };
     if (s[7] != 0) {
         if (s[4] != 0 && s[3] == 0) add(station::kBeforeTransfer);
         if (s[3] != 0 && s[4] == 0) add(station::kTransfer);

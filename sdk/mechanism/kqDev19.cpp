@@ -71,13 +71,7 @@ int kqDev19::readStateJson(Json::Value& parts) {
     unsigned char s[kSensorBytes] = {};
     const int rc = _toGetSensors(s);
     if (rc != 0) return rc;
-    auto add = [&](int id) {
-        Json::Value part;
-        part["part_id"] = id;
-        part["part_name"] = partName(id);
-        part["part_has"] = true;
-        parts.append(part);
-    };
+    auto add = [&](int id) { appendPart(parts, id); };
     if (s[0] != 0 || s[1] != 0) {
         if (s[2] != 0) {
             add(station::kDirection);

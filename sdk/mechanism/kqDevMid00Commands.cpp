@@ -133,13 +133,7 @@ int kqDevMid00::readStateJson(Json::Value& parts) {
     unsigned char sensors[kSensorBytes] = {};
     const int rc = _toGetSensors(sensors);
     if (rc != 0) return rc;
-    auto add = [&](int id) {
-        Json::Value part;
-        part["part_id"] = id;
-        part["part_name"] = partName(id);
-        part["part_has"] = true;
-        parts.append(part);
-    };
+    auto add = [&](int id) { appendPart(parts, id); };
     if (sensors[0] != 0) add(station::kEntrySlot);
     if (sensors[1] != 0) {
         add(station::kDirection);

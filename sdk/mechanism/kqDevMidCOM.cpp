@@ -17,12 +17,7 @@ int kqDevMidCOM::close() {
 int kqDevMidCOM::readStateJson(Json::Value& parts) {
     writeLog("kqDevMidCOM toGetStateJson");
     for (const auto& [id, held] : mCardAt) {
-        if (!held) continue;
-        Json::Value part;
-        part["part_id"] = id;
-        part["part_name"] = partName(id);
-        part["part_has"] = true;
-        parts.append(part);
+        if (held) appendPart(parts, id);
     }
     unsigned char sensors[kSensorBytes] = {};
     return _toGetSensors(sensors);
