@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "board/InfoBlock.h"
+#include "core/EventLoop.h"
 
 namespace ksim::board {
 
@@ -261,6 +262,17 @@ Json::Value Board::status() const {
     }
     v["replies"] = canned;
     return v;
+}
+
+void scheduleEmissions(EventLoop& loop, const Response& response,
+                       const std::function<void(const Emission&)>& send) {
+    for (const auto& e : response.emissions) {
+        if (e.delayMs <= 0) {
+            send(e);
+        } else {
+            loop.postAfter(e.delayMs, [send, e] { send(e); });
+        }
+    }
 }
 
 }  // namespace ksim::board

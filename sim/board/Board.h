@@ -17,6 +17,10 @@
 #include "board/Frame.h"
 #include "core/Journal.h"
 
+namespace ksim {
+class EventLoop;
+}
+
 namespace ksim::board {
 
 // What the board answers to one request; `ms` is mechanical time before the reply
@@ -43,6 +47,10 @@ struct Response {
     bool unplug = false;   // pull the cable instead of answering
     double replugMs = -1;  // put it back after this long; negative: stay out
 };
+
+// Sends each emission of a response at once or after its delay.
+void scheduleEmissions(EventLoop& loop, const Response& response,
+                       const std::function<void(const Emission&)>& send);
 
 class Board {
   public:

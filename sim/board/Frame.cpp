@@ -124,4 +124,12 @@ Bytes encodeRequest(const Request& request) {
     return encodeBody(body);
 }
 
+std::string describeRequest(const Request& r) {
+    char buf[64];
+    snprintf(buf, sizeof buf, "package %04X command %04X", r.package, r.command);
+    std::string text = buf;
+    if (!r.data.empty()) text += " data " + toHex(r.data);
+    return text;
+}
+
 }  // namespace ksim::board

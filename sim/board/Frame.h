@@ -35,6 +35,9 @@ struct DecodedRequest {
 };
 DecodedRequest decodeRequest(const Bytes& wire);
 
+// "package 0001 command 4001 data 00", for the log.
+std::string describeRequest(const Request& r);
+
 // Deliberate damage for fault injection; the default leaves the reply sound.
 struct ReplyDamage {
     std::optional<uint16_t> lengthField;  // written instead of the true length

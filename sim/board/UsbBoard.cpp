@@ -7,14 +7,6 @@ namespace ksim::board {
 
 namespace {
 
-std::string describeRequest(const Request& r) {
-    char buf[64];
-    snprintf(buf, sizeof buf, "package %04X command %04X", r.package, r.command);
-    std::string text = buf;
-    if (!r.data.empty()) text += " data " + toHex(r.data);
-    return text;
-}
-
 // Reports of one block arrive back to back; a longer gap means the host gave up on it.
 constexpr auto kReportGap = std::chrono::milliseconds(1000);
 
@@ -82,14 +74,9 @@ void UsbBoard::onHostData(uint8_t endpoint, std::vector<uint8_t> data) {
         unplug(response.replugMs);
         return;
     }
-    uint64_t generation = generation_;
-    for (const auto& e : response.emissions) {
-        if (e.delayMs <= 0) {
-            send(e, generation);
-        } else {
-            loop_.postAfter(e.delayMs, [this, e, generation] { send(e, generation); });
-        }
-    }
+    const uint64_t generation = generation_;
+    scheduleEmissions(loop_, response,
+                      [this, generation](const Emission& e) { send(e, generation); });
 }
 
 void UsbBoard::send(const Emission& e, uint64_t generation) {

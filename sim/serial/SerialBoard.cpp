@@ -77,23 +77,15 @@ void SerialBoard::handleFrame(const Bytes& frame) {
         return;
     }
     const auto& r = *decoded.request;
-    char buf[64];
-    snprintf(buf, sizeof buf, "package %04X command %04X", r.package, r.command);
-    journal_.frame(name, Direction::HostToDevice, "frame", frame,
-                   std::string(buf) + (r.data.empty() ? "" : " data " + toHex(r.data)));
+    journal_.frame(name, Direction::HostToDevice, "frame", frame, board::describeRequest(r));
     board::Response response = board_->onRequest(r);
     if (response.unplug) {
         unplug(response.replugMs);
         return;
     }
-    uint64_t generation = generation_;
-    for (const auto& e : response.emissions) {
-        if (e.delayMs <= 0) {
-            send(e, generation);
-        } else {
-            loop_.postAfter(e.delayMs, [this, e, generation] { send(e, generation); });
-        }
-    }
+    const uint64_t generation = generation_;
+    board::scheduleEmissions(loop_, response,
+                             [this, generation](const Emission& e) { send(e, generation); });
 }
 
 void SerialBoard::send(const Emission& e, uint64_t generation) {
