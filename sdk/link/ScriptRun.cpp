@@ -99,8 +99,9 @@ bool ScriptRun::runCompare(const Statement& st, std::string& transcript, bool& o
         return fail(kScriptError);
     }
     std::string dataHex;
-    field(st.args, base + 8 + length, std::string::npos, dataHex);
-    if (dataHex.size() % 2 != 0) return fail(kScriptError);
+    if (!field(st.args, base + 8 + length, std::string::npos, dataHex) || dataHex.size() % 2 != 0) {
+        return fail(kScriptError);
+    }
     unsigned char data[kMaxRequestBytes];
     const int len = convert_hexstr_bytes(dataHex, reinterpret_cast<char*>(data), kMaxRequestBytes);
     const Reply reply = exchange(static_cast<int>(cmd), data, len);
@@ -132,8 +133,9 @@ bool ScriptRun::runTest(const Statement& st, std::string& transcript) {
             !hexField(st.args, 4, 4, cmd)) {
             return fail(kScriptError);
         }
-        field(st.args, 10, std::string::npos, dataHex);
-        if (dataHex.size() % 2 != 0) return fail(kScriptError);
+        if (!field(st.args, 10, std::string::npos, dataHex) || dataHex.size() % 2 != 0) {
+            return fail(kScriptError);
+        }
     }
     const long attempts = 4 + 5 * (std::max(cycles, 1L) - 1);
     for (long attempt = 0; attempt < attempts; ++attempt) {
@@ -234,10 +236,12 @@ bool ScriptRun::execute(const Statement& st, std::string& transcript) {
         mDevice.mVariables[st.name] = st.args;
     } else if (kw == "SEND" || kw == "S") {
         std::string cmdHex;
-        field(st.args, 0, 4, cmdHex);
-        const long cmd = std::strtol(cmdHex.c_str(), nullptr, 16);
         std::string dataHex;
-        field(st.args, 4, std::string::npos, dataHex);
+        // A command code cut short by the end of ARGS leaves no place for the data: malformed.
+        if (!field(st.args, 0, 4, cmdHex) || !field(st.args, 4, std::string::npos, dataHex)) {
+            return fail(kScriptError);
+        }
+        const long cmd = std::strtol(cmdHex.c_str(), nullptr, 16);
         unsigned char data[kMaxRequestBytes];
         const int len =
             convert_hexstr_bytes(dataHex.c_str(), reinterpret_cast<char*>(data), kMaxRequestBytes);

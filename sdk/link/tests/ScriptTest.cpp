@@ -130,6 +130,18 @@ TEST(Script, RunResults) {
     }
 }
 
+// A field that would start past the end of ARGS is malformed: the run ends before
+// anything is sent, instead of sending a command made from what is there.
+TEST(Script, FieldBeyondArgumentsSendsNothing) {
+    const char* scripts[] = {"R=SEND(01)\n", "R=S(010)\n", "R=IF(0004534901)\n",
+                             "R=TEST_RESULT(01000104)\n"};
+    for (const char* script : scripts) {
+        FakeBoard board(table(kBoard));
+        EXPECT_EQ(runOn(board, script).result, 974850) << script;
+        EXPECT_TRUE(board.writes.empty()) << script;
+    }
+}
+
 TEST(Script, IfElseEndif) {
     struct Case {
         const char* condition;
