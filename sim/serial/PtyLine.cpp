@@ -90,6 +90,12 @@ PtyLine::~PtyLine() {
     if (master_ >= 0) close(master_);
 }
 
+std::optional<LineSetting> PtyLine::hostSetting() const {
+    termios t{};
+    if (tcgetattr(slave_, &t) != 0) return std::nullopt;
+    return lineSettingOf(t);
+}
+
 std::string PtyLine::settings() const {
     termios t{};
     if (tcgetattr(slave_, &t) != 0) return "unknown";
