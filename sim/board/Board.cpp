@@ -81,6 +81,8 @@ void Board::installIdentification() {
         return [data](Board&, const Request&) { return Answer{0, data, 0}; };
     };
     setHandler(0x3001, plain({}));
+    // The clear a bench script sends after a failed test: nothing to report.
+    setHandler(0x0302, plain({}));
     Bytes type(8, 0);
     type[7] = config_.deviceType;
     setHandler(0x100B, plain(type));

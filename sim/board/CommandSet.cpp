@@ -63,7 +63,7 @@ std::string LengthRule::text() const {
         if (low == high) {
             out += last ? bytesText(low) : std::to_string(low);
         } else {
-            out += std::to_string(low) + " to " + bytesText(high);
+            out += std::to_string(low) + " to " + std::to_string(high) + " bytes";
         }
     }
     return out;

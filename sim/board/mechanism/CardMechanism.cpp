@@ -47,6 +47,13 @@ void CardMechanism::install() {
     board_.setHandler(0x400A, bind(&CardMechanism::moduleReset));
     board_.setHandler(0x4009, bind(&CardMechanism::modulePosition));
     board_.setHandler(0x4008, bind(&CardMechanism::moduleMove));
+    // Motor run and stop, the stop after a feed out and the flash write change nothing
+    // the simulation shows.
+    auto done = [](Board&, const Request&) { return Answer{}; };
+    board_.setHandler(0x1003, done);
+    board_.setHandler(0x1004, done);
+    board_.setHandler(0x4004, done);
+    board_.setHandler(0x1009, done);
     board_.setHandler(0x0211, bind(&CardMechanism::cardCommand));
     board_.setHandler(0x0311, bind(&CardMechanism::cardCommand));
     board_.setHandler(0x100F, [](Board&, const Request& r) {
