@@ -165,11 +165,13 @@ const std::vector<OptionKind>& optionKinds() {
         {"serial", "NAME:SETTINGS",
          "add a board on a serial line; the driver opens /dev/NAME (a link to a "
          "pseudo-terminal, removed on exit; NAME may also be an absolute path). SETTINGS as "
-         "for --board, plus the board's line setting [,baud=N][,frame=BITS PARITY STOP] "
-         "(default baud=115200,frame=8N1; N one of 1200 2400 4800 9600 19200 38400 57600 "
-         "115200 230400; frame e.g. 8N1, 7E1, 8O2). While the host's termios differ, each "
-         "byte crossing the line arrives as a garbage byte (never AA) and about one in eight "
-         "is lost to a framing error, both ways; the journal says why.",
+         "for --board, plus the board's line setting [,baud=N][,frame=8PS] (default "
+         "baud=115200,frame=8N1; N one of 1200 2400 4800 9600 19200 38400 57600 115200 "
+         "230400; parity P N, E or O; stop bits S 1 or 2). While the host's termios differ "
+         "in speed, parity (PARENB or INPCK, PARODD) or stop bits (CSTOPB), each byte crossing "
+         "the line arrives as a garbage byte (never AA) and about one in eight is lost to a "
+         "framing error, both ways; the journal says why. The character size cannot be "
+         "compared: a pseudo-terminal always reports 8 bits.",
          Phase::Device, addSerialBoard},
 #ifdef KSIM_WITH_PRINTER
         {"printer", "SETTINGS", printer::kPrinterHelp, Phase::Device, printer::addUsbPrinter},

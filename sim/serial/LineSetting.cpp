@@ -20,7 +20,8 @@ bool knownBaud(unsigned baud) {
 }
 
 bool parseFrame(const std::string& text, LineSetting& line) {
-    if (text.size() != 3 || text[0] < '5' || text[0] > '8') return false;
+    // Eight data bits only: a pseudo-terminal does not tell the host's character size.
+    if (text.size() != 3 || text[0] != '8') return false;
     const char parity = text[1];
     if (parity != 'N' && parity != 'E' && parity != 'O') return false;
     if (text[2] != '1' && text[2] != '2') return false;
@@ -58,7 +59,10 @@ LineSetting lineSettingOf(const termios& t) {
             line.bits = 8;
             break;
     }
-    line.parity = !(t.c_cflag & PARENB) ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
+    // A pseudo-terminal keeps neither the character size (always CS8) nor PARENB; a
+    // host that asks for parity also asks for input parity checks, which it keeps.
+    const bool parity = (t.c_cflag & PARENB) || (t.c_iflag & INPCK);
+    line.parity = !parity ? 'N' : (t.c_cflag & PARODD) ? 'O' : 'E';
     line.stop = (t.c_cflag & CSTOPB) ? 2 : 1;
     return line;
 }

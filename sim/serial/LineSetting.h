@@ -27,7 +27,9 @@ struct LineSetting {
 // "115200 8N1".
 std::string describe(const LineSetting& line);
 
-// The setting a terminal's attributes describe.
+// The setting a terminal's attributes describe. On a pseudo-terminal the character
+// size always reads 8 bits, and parity shows in the input parity check (INPCK) and
+// PARODD, as the kernel drops PARENB there.
 LineSetting lineSettingOf(const termios& t);
 
 // Takes the line's own keys out of a serial board's SETTINGS ("baud=9600",
