@@ -463,5 +463,73 @@ TEST(KioskSimSerial, LineSettingsMustMatchTheBoards) {
     }
 }
 
+// One host packet carrying the printer data frame of `payload` (sequence 0).
+std::string printerPacket(const std::vector<unsigned char>& payload) {
+    std::vector<unsigned char> f = {0x10, 0x02, static_cast<unsigned char>(payload.size()),
+                                    0,    0,    0};
+    f.insert(f.end(), payload.begin(), payload.end());
+    f.insert(f.end(), {0, 0, 0, 0x10, 0x03});
+    unsigned crc = 0;
+    for (unsigned char b : f) {
+        crc ^= static_cast<unsigned>(b) << 8;
+        for (int i = 0; i < 8; ++i) crc = (crc & 0x8000) ? ((crc << 1) ^ 0x1021) : (crc << 1);
+    }
+    f.push_back(static_cast<unsigned char>(crc & 0xFF));
+    f.push_back(static_cast<unsigned char>((crc >> 8) & 0xFF));
+    std::string text = "D1";
+    char byte[4];
+    for (unsigned char b : f) {
+        snprintf(byte, sizeof byte, " %02X", b);
+        text += byte;
+    }
+    return text;
+}
+
+TEST(KioskSimStrict, PrinterAnswersMalformedRequestsWithItsErrorStatus) {
+    using P = std::vector<unsigned char>;
+    auto request = [](unsigned char code, P stamp, P rest) {
+        P p = {code};
+        p.insert(p.end(), stamp.begin(), stamp.end());
+        p.insert(p.end(), rest.begin(), rest.end());
+        return p;
+    };
+    const P now = {0x20, 0x26, 0x12, 0x11, 0x15, 0x37, 0x25};
+    const P zeros(10, 0);
+    P stray = zeros;
+    stray[9] = 0x01;
+    struct Case {
+        P payload;
+        const char* strict;  // reply status byte
+        const char* why;     // journal text of the refusal
+    } cases[] = {
+        {request(0x57, now, zeros), "00", nullptr},
+        {request(0x57, {0x20, 0x26, 0x13, 0x11, 0x15, 0x37, 0x25}, zeros), "02",
+         "request refused: time stamp month 13 out of range"},
+        {request(0x7E, now, zeros), "03", "request refused: command 7E is not in the printer's"},
+        {request(0x57, now, stray), "02", "the 10 bytes after the command data are not all zero"},
+        {request(0x57, now, P(9, 0)), "02", "takes 0 data bytes and 10 zero bytes, got 9"},
+    };
+    for (bool strict : {true, false}) {
+        Args client;
+        for (const auto& c : cases) {
+            client.insert(client.end(), {"usb", "0483:5760", "bulk", "02", printerPacket(c.payload),
+                                         "500", "usb", "0483:5760", "bulk", "82", "-", "500"});
+        }
+        SimRun r = runSim({"--printer", "SIM000000001", strict ? "--strict" : "--lenient"}, client);
+        auto replies = r.lines("usb bulk 82 ok D7 10 02");
+        ASSERT_EQ(replies.size(), std::size(cases)) << r.out << r.log;
+        for (size_t i = 0; i < replies.size(); ++i) {
+            // Packet: D7, DLE STX, length (4), code, word (4), status.
+            std::istringstream in(replies[i].substr(std::string("usb bulk 82 ok ").size()));
+            std::vector<std::string> bytes{std::istream_iterator<std::string>(in), {}};
+            ASSERT_GT(bytes.size(), 12u);
+            EXPECT_EQ(bytes[12], strict ? cases[i].strict : "00") << i;
+            if (cases[i].why) {
+                EXPECT_EQ(contains(r.log, cases[i].why), strict) << cases[i].why;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ksimtest
