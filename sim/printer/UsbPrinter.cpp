@@ -246,6 +246,7 @@ Json::Value UsbPrinter::describe() const {
     v["name"] = name_;
     v["kind"] = "printer";
     v["transport"] = "usb";
+    v["strict"] = strict_;
     v["plugged"] = link_ && link_->plugged();
     v["requests"] = requests_;
     v["enquiries"] = enquiries_;

@@ -159,8 +159,8 @@ Answer CardMechanism::sensorRead(const Request& request) {
 }
 
 Answer CardMechanism::moduleReset(const Request& request) {
-    if (!hasTransferModule(model_)) return board_.unknownCommand(request);
-    if (!moduleFirmware_) return Answer{kStateUnknownCommand, {}, 0};
+    if (!hasTransferModule(model_) && board_.strict()) return board_.unknownCommand(request);
+    if (!hasTransferModule(model_) || !moduleFirmware_) return Answer{kStateUnknownCommand, {}, 0};
     modulePosition_ = 0;
     moduleReady_ = true;
     journal_.change(board_.name(), "transfer module reset");
