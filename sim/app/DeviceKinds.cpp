@@ -190,8 +190,9 @@ const std::vector<OptionKind>& optionKinds() {
         {"strict", "",
          "devices refuse what the hardware refuses (the default): unknown commands and wrong "
          "data lengths (board answers below), transfer types usbfs does not allow on an "
-         "endpoint (refused with EINVAL as the kernel does; a bulk transfer on an interrupt "
-         "endpoint is taken as an interrupt transfer), malformed printer requests, and "
+         "endpoint (refused with EINVAL as the kernel does, ENOENT for an endpoint the device "
+         "does not have; a bulk transfer on an interrupt endpoint is taken as an interrupt "
+         "transfer), malformed printer requests, and "
          "serial hosts whose line settings differ from the board's",
          Phase::Setting,
          [](const std::string&, SimContext& ctx, std::string*) { return setStrict(true, ctx); }},
