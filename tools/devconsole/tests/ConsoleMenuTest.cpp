@@ -187,7 +187,6 @@ TEST_F(ConsoleMenus, TargetPageMovesAtOnce) {
     expected["DevID"] = "A0000000000001";
     expected["target_id"] = 2;
     EXPECT_EQ(scenario().moves[0].conditions, expected);
-    EXPECT_EQ(scenario().requests.back()["funccode"].asString(), "send_to_parts");
     EXPECT_EQ(state.menu, 6);
 }
 
