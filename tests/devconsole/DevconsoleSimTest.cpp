@@ -51,9 +51,9 @@ class ConsoleUnderSim : public ::testing::Test {
     void SetUp() override {
         socketPath = scratch(::testing::UnitTest::GetInstance()->current_test_info()->name());
         unlink(socketPath.c_str());
-        console = std::make_unique<PtyConsole>(std::vector<std::string>{
-            KSIM_BIN, "--control", socketPath, "--speed", "0", "--board",
-            "09,card=0,devid=0123456789ABCD", "--", DEVCONSOLE_BIN});
+        console = std::make_unique<PtyConsole>(
+            std::vector<std::string>{KSIM_BIN, "--control", socketPath, "--speed", "0", "--board",
+                                     "09,card=0,devid=0123456789ABCD", "--", DEVCONSOLE_BIN});
         ASSERT_TRUE(console->started());
         sim = std::make_unique<SimSocket>(socketPath);
         ASSERT_TRUE(sim->connected());
@@ -103,7 +103,8 @@ TEST_F(ConsoleUnderSim, MenusOpenTheBoardAndMoveTheCardToTheReader) {
     ASSERT_TRUE(console->expect(kPrompt));
     std::smatch reader;
     const std::string screen = console->output();
-    ASSERT_TRUE(std::regex_search(screen, reader, std::regex(R"(\*    (\d):尝试到达工位\[2\] \[)")));
+    ASSERT_TRUE(
+        std::regex_search(screen, reader, std::regex(R"(\*    (\d):尝试到达工位\[2\] \[)")));
     EXPECT_EQ(sim->card().asInt(), 0);
 
     console->type(reader[1].str());
@@ -186,8 +187,8 @@ TEST(ConsoleTerminal, PipedKeysEndCleanlyAtTheEndOfInput) {
     const Case cases[] = {{"", 0, kPrompt}, {"x9", 0, kPrompt}, {"30", 1, "Exit\n"}};
     const std::string file = scratch("piped") + ".out";
     for (const Case& c : cases) {
-        const std::string command = std::string("printf '") + c.keys + "' | " DEVCONSOLE_BIN " > " +
-                                    file + " 2>/dev/null";
+        const std::string command =
+            std::string("printf '") + c.keys + "' | " DEVCONSOLE_BIN " > " + file + " 2>/dev/null";
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status)) << c.keys;
         EXPECT_EQ(WEXITSTATUS(status), c.status) << c.keys;

@@ -4,8 +4,7 @@
 
 namespace devconsole {
 
-Console::Console(SdkChannel& sdk, KeySource& keys, std::ostream& out, Timing& timing,
-                 LogSink& log)
+Console::Console(SdkChannel& sdk, KeySource& keys, std::ostream& out, Timing& timing, LogSink& log)
     : mKeys(keys),
       mOut(out),
       mRequests(sdk, out),

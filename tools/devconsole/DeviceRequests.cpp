@@ -28,8 +28,8 @@ int DeviceRequests::open(int connIndex, int modelIndex) {
     const Reply reply = mSdk.call(base("open_dev", connIndex, modelIndex), true);
     char index[16];
     std::snprintf(index, sizeof(index), "%2X", static_cast<unsigned>(modelIndex));
-    mOut << "open " << connectionText(connIndex) << " [" << index << "] ["
-         << modelName(modelIndex) << "] Return:" << reply.result << "\n";
+    mOut << "open " << connectionText(connIndex) << " [" << index << "] [" << modelName(modelIndex)
+         << "] Return:" << reply.result << "\n";
     return reply.result;
 }
 

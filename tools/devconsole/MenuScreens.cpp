@@ -120,8 +120,7 @@ bool MenuScreens::deviceList() {
 void MenuScreens::actions() {
     for (const char* head : kActionHeads) {
         mOut << head << connectionText(mState.connIndex) << "]   类型["
-             << modelName(mState.modelIndex) << "]    [" << mState.devId
-             << "]           *\n";
+             << modelName(mState.modelIndex) << "]    [" << mState.devId << "]           *\n";
     }
     mOut << kExitLine;
 }
@@ -134,7 +133,8 @@ void MenuScreens::stations(bool secondPage, bool startKind) {
         return;
     }
     mState.stations.clear();
-    mOut << (secondPage ? "*    0:上一页                                           *\n" : kExitLine);
+    mOut << (secondPage ? "*    0:上一页                                           *\n"
+                        : kExitLine);
     const int first = secondPage ? kPageTwoFirst : kPageOneFirst;
     const int count = secondPage ? kPageTwoCount : kPageOneCount;
     const char* form = startKind ? "*    %d:尝试由工位发出[%d] [" : "*    %d:尝试到达工位[%d] [";

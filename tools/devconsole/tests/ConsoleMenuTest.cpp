@@ -127,7 +127,8 @@ TEST_F(ConsoleMenus, FailedDeviceListingEndsTheScreenWithoutPrompt) {
     // "AUTO" names no connection class, so nothing is found.
     EXPECT_EQ(run("1"), 0);
     const std::string text = out.str();
-    const std::string failed = "read_reader Return:1167\n{\"msg\":\"设备未连接\",\"result\":1167}\n";
+    const std::string failed =
+        "read_reader Return:1167\n{\"msg\":\"设备未连接\",\"result\":1167}\n";
     ASSERT_GE(text.size(), failed.size());
     EXPECT_EQ(text.substr(text.size() - failed.size()), failed);
     EXPECT_EQ(state.menu, 4);
@@ -159,20 +160,23 @@ TEST_F(ConsoleMenus, DeviceListSelection) {
 TEST_F(ConsoleMenus, StationPages) {
     EXPECT_EQ(run("", at(6, 11)), 0);
     EXPECT_EQ(state.stations, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_NE(out.str().find("*    0:退出程序                                           *\n"
-                             "*    1:尝试到达工位[0] [工位0]                                      *\n"),
-              std::string::npos);
-    EXPECT_NE(out.str().find("*    8:尝试到达工位[7] [工位7]                                      *\n"
-                             "*    9:下 一页                                       *\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.str().find("*    0:退出程序                                           *\n"
+                       "*    1:尝试到达工位[0] [工位0]                                      *\n"),
+        std::string::npos);
+    EXPECT_NE(
+        out.str().find("*    8:尝试到达工位[7] [工位7]                                      *\n"
+                       "*    9:下 一页                                       *\n"),
+        std::string::npos);
 
     // Page 2 goes on with the tenth station, as number 1.
     EXPECT_EQ(run("9", at(6, 11)), 0);
     EXPECT_EQ(state.stations, (std::vector<int>{9}));
-    EXPECT_NE(out.str().find("*    0:上一页                                           *\n"
-                             "*    1:尝试到达工位[9] [工位9]                                      *\n"
-                             "*    9:下 一页"),
-              std::string::npos);
+    EXPECT_NE(
+        out.str().find("*    0:上一页                                           *\n"
+                       "*    1:尝试到达工位[9] [工位9]                                      *\n"
+                       "*    9:下 一页"),
+        std::string::npos);
     EXPECT_EQ(run("92", at(6, 11)), 1);
     EXPECT_EQ(run("99", at(6, 11)), 0);
     EXPECT_EQ(state.menu, 6);

@@ -28,8 +28,8 @@ MachineScenario& scenario() {
 }
 
 std::map<int, std::string> highSpeedStations() {
-    std::map<int, std::string> stations = {
-        {0, "制证机0"}, {1, "热敏机"}, {2, "制证机2"}, {3, "制证机3"}, {100, "Magic卡"}, {200, "小车"}};
+    std::map<int, std::string> stations = {{0, "制证机0"}, {1, "热敏机"},    {2, "制证机2"},
+                                           {3, "制证机3"}, {100, "Magic卡"}, {200, "小车"}};
     for (int n = 0; n < 8; ++n) stations[20 + n] = "排卡口" + std::to_string(n);
     return stations;
 }
