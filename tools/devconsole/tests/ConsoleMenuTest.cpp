@@ -213,6 +213,12 @@ TEST_F(ConsoleMenus, HighSpeedMachineAsksForTheStartStation) {
     EXPECT_EQ(state.menu, 6);
 }
 
+TEST_F(ConsoleMenus, RequestThatDoesNotFitItsBufferIsNotSent) {
+    EXPECT_EQ(run("5", at(5, 11, std::string(2000, 'A'))), 0);
+    EXPECT_TRUE(scenario().requests.empty());
+    EXPECT_NE(out.str().find("read_reader Return:13\n\n"), std::string::npos);
+}
+
 TEST_F(ConsoleMenus, PowerOffAndState) {
     scenario().occupied = {4};
     EXPECT_EQ(run("45", at(5, 11)), 0);
