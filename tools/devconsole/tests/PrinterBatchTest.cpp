@@ -234,5 +234,22 @@ TEST_F(PrinterBatchRuns, CycleKeysOnTheHighSpeedMachineRunTheBatch) {
     EXPECT_NE(out.str().find("操作第[1]次 成功1次 失败0次 \n"), std::string::npos);
 }
 
+TEST_F(PrinterBatchRuns, RepeatedRunKeepsItsPrintersAcrossCycles) {
+    // The thermal printer, fed in the first cycle, is still busy in the next
+    // two, which refill printer 0 instead; the third one's move is refused.
+    scenario().occupied = {1, 2, 100};
+    scenario().refusals = {{4, 13}};
+    TextKeys keys("2");
+    devconsole::Console console(channel, keys, out, timing, log);
+    console.state().menu = 5;
+    console.state().connIndex = 3;
+    console.state().modelIndex = 7;
+    EXPECT_EQ(console.run(), 0);
+    EXPECT_EQ(scenario().legs(), (Legs{{1, 20}, {2, 1}, {100, 2}, {100, 0}, {100, 0}}));
+    EXPECT_NE(out.str().find("操作第[2]次 成功2次 失败0次 \n"), std::string::npos);
+    EXPECT_EQ(out.str().find("操作第[3]次"), std::string::npos);
+    EXPECT_TRUE(log.has("制证中，检查Magic卡补卡"));
+}
+
 }  // namespace
 }  // namespace devconsole_test
