@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <regex>
 #include <thread>
 
 #include "PtyConsole.h"
@@ -101,13 +100,14 @@ TEST_F(ConsoleUnderSim, MenusOpenTheBoardAndMoveTheCardToTheReader) {
     console->type("1");
     ASSERT_TRUE(console->expect("尝试到达工位[2] [读卡器工位]"));
     ASSERT_TRUE(console->expect(kPrompt));
-    std::smatch reader;
+    // The number shown in front of the reader station.
     const std::string screen = console->output();
-    ASSERT_TRUE(
-        std::regex_search(screen, reader, std::regex(R"(\*    (\d):尝试到达工位\[2\] \[)")));
+    const size_t entry = screen.find(":尝试到达工位[2] [");
+    ASSERT_TRUE(entry != std::string::npos && entry > 0);
+    const std::string number(1, screen[entry - 1]);
     EXPECT_EQ(sim->card().asInt(), 0);
 
-    console->type(reader[1].str());
+    console->type(number);
     ASSERT_TRUE(console->expect("read_reader Return:0"));
     EXPECT_TRUE(console->expect("--->[读卡器工位]的工位操作成功"));
     EXPECT_TRUE(cardReaches(*sim, 2));
