@@ -1,0 +1,151 @@
+// cr80demo driven through a pseudo-terminal, under kiosk-sim (started by
+// cr80_sim_test): the menus, a card taken in, printed upright and turned, put out.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../printer/ControlClient.h"
+#include "../printer/PtyProgram.h"
+#include "TempTree.h"
+
+namespace {
+
+using cr80test::readFile;
+
+const char kDeviceMenu[] = "\r\n选择操作对象--\r\n-1:退出  \r\n0:打印机序列号：A1\n\n";
+const char kOperationMenu[] =
+    "\r\n选择操作--\r\n-1：退出\r\n0：返回设备选择 \r\n1：打印样例 \r\n2：获取卡片入卡口状态 "
+    "\r\n3：获取剩余次数 \r\n4：进卡 \r\n5：出卡 \r\n6：180度旋转打印样例 \r\n7：清洁 \r\n8：黑卡 "
+    "\r\n9技术测试卡：出卡 \r\n\n";
+
+// A folder below the scenario's scratch folder, with the SDK library in it.
+std::string demoDir(const char* name, bool withSdk) {
+    const std::string dir = std::string(std::getenv("TMPDIR")) + "/" + name;
+    mkdir(dir.c_str(), 0755);
+    if (withSdk) {
+        const std::string lib = readFile(KQCR80_SDK);
+        std::FILE* f = std::fopen((dir + "/KQCR80Printer.so").c_str(), "wb");
+        if (f) {
+            std::fwrite(lib.data(), 1, lib.size(), f);
+            std::fclose(f);
+        }
+    }
+    return dir;
+}
+
+// A saved card: 944 rows of 672 dots, row r along the card's x axis.
+struct Card {
+    std::vector<bool> dot;
+    bool at(int row, int d) const { return dot[static_cast<size_t>(row) * 672 + d]; }
+};
+
+bool readCard(const std::string& path, Card* card) {
+    const std::string pbm = readFile(path);
+    const std::string header = "P4\n672 944\n";
+    if (pbm.size() != header.size() + 944 * 84 || pbm.compare(0, header.size(), header) != 0)
+        return false;
+    card->dot.assign(944 * 672, false);
+    for (size_t i = 0; i < 944u * 672u; ++i)
+        card->dot[i] = static_cast<unsigned char>(pbm[header.size() + i / 8]) & (0x80 >> (i % 8));
+    return true;
+}
+
+// A box in canvas pixels (1016 x 648).
+struct Box {
+    const char* field;
+    double x0, x1, y0, y1;
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+// Where the layout puts the three fields: baselines 480 and 528 (address), 576.
+const Box kBoxes[] = {{"address", 245, 905, 440, 540},
+                      {"authority", 245, 600, 543, 592},
+                      {"date", 795, 1010, 543, 592}};
+
+TEST(SimCr80Demo, PrintsTheSampleUprightAndTurned) {
+    ecpsim::ControlClient sim;
+    ASSERT_TRUE(sim.connected());
+    ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("demo", true));
+    ASSERT_TRUE(run.expect("in LoadLibCR80SDK6\n")) << run.output();
+    ASSERT_TRUE(run.expect(kDeviceMenu)) << run.output();
+    run.type("3");
+    ASSERT_TRUE(run.expect(kDeviceMenu)) << "a number outside the list shows the menu again";
+    run.type("0");
+    ASSERT_TRUE(run.expect(kOperationMenu)) << run.output();
+    run.type("7");
+    ASSERT_TRUE(run.expect(kOperationMenu)) << "7 only shows the menu again";
+
+    const struct {
+        const char* key;
+        const char* answer;
+    } steps[] = {{"2", "CR80IsFeederNoEmpty r=0卡槽没卡\n"},
+                 {"4", "CR80CardInject r=0\n"},
+                 {"2", "CR80IsFeederNoEmpty r=0卡槽有卡\n"},
+                 {"3", "libCR80GetRbnAndFilmRemaining r=0["},
+                 {"1", "draw_graphics_to_arrays[TRC46][0]\n"},
+                 {"5", "CardEject r=0\n"},
+                 {"4", "CR80CardInject r=0\n"},
+                 {"6", "draw_graphics_to_arrays[TRC46][0]\n"},
+                 {"5", "CardEject r=0\n"}};
+    for (const auto& step : steps) {
+        run.type(step.key);
+        ASSERT_TRUE(run.expect(step.answer, 60000)) << step.key << "\n" << run.output();
+        ASSERT_TRUE(run.expect(kOperationMenu, 60000)) << step.key << "\n" << run.output();
+    }
+    EXPECT_FALSE(sim.printer(0)["card_inside"].asBool());
+    run.type("-1");
+    EXPECT_EQ(0, run.wait()) << run.output();
+
+    const std::string fallback = "font file \"./fonts/msyh.ttc\" not found; using";
+    const size_t said = run.output().find(fallback);
+    EXPECT_NE(std::string::npos, said) << run.output();
+    EXPECT_EQ(std::string::npos, run.output().find(fallback, said + 1)) << "said once";
+
+    const Json::Value pictures = sim.printer(0)["pictures"];
+    ASSERT_EQ(2u, pictures.size());
+    Card upright, turned;
+    ASSERT_TRUE(readCard(pictures[0].asString(), &upright));
+    ASSERT_TRUE(readCard(pictures[1].asString(), &turned));
+
+    int inBox[3] = {0, 0, 0};
+    int outside = 0;
+    for (int r = 0; r < 944; ++r) {
+        for (int d = 0; d < 672; ++d) {
+            if (!upright.at(r, d)) continue;
+            const double x = (r + 0.5) * 1016 / 944, y = (d + 0.5) * 648 / 672;
+            bool placed = false;
+            for (int b = 0; b < 3; ++b) {
+                if (kBoxes[b].holds(x, y)) {
+                    ++inBox[b];
+                    placed = true;
+                }
+            }
+            if (!placed) ++outside;
+        }
+    }
+    for (int b = 0; b < 3; ++b) EXPECT_GT(inBox[b], 100) << kBoxes[b].field;
+    EXPECT_EQ(0, outside);
+
+    int differing = 0;
+    for (int r = 0; r < 944; ++r)
+        for (int d = 0; d < 672; ++d) differing += upright.at(r, d) != turned.at(943 - r, 671 - d);
+    EXPECT_EQ(0, differing) << "menu item 6 prints the same card turned by 180 degrees";
+}
+
+TEST(SimCr80Demo, NoSdkAndNoPrinter) {
+    {
+        ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("empty", false));
+        ASSERT_TRUE(run.expect("in libC80_loadLibrary3[]0\n")) << run.output();
+        ASSERT_TRUE(run.expect("没有获取到相应的打印实体\n")) << run.output();
+        EXPECT_EQ(0, run.wait()) << run.output();
+    }
+    ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("demo", true));
+    ASSERT_TRUE(run.expect("请检查USB，枚举设备数量0\n")) << run.output();
+    run.type("1");
+    EXPECT_EQ(0, run.wait()) << run.output();
+}
+
+}  // namespace
