@@ -9,6 +9,7 @@
 
 #include "../printer/ControlClient.h"
 #include "../printer/PtyProgram.h"
+#include "LibCR80SDK.h"
 #include "TempTree.h"
 
 namespace {
@@ -146,6 +147,61 @@ TEST(SimCr80Demo, NoSdkAndNoPrinter) {
     ASSERT_TRUE(run.expect("请检查USB，枚举设备数量0\n")) << run.output();
     run.type("1");
     EXPECT_EQ(0, run.wait()) << run.output();
+}
+
+// The SDK called directly: erase rectangles in canvas pixels become the printer's
+// dots, turned with the picture; the counters follow the prints.
+TEST(SimCr80Sdk, EraseRectanglesAndCounters) {
+    ecpsim::ControlClient sim;
+    ASSERT_TRUE(sim.connected());
+    std::string dir = KQCR80_SDK;
+    dir = dir.substr(0, dir.rfind('/') + 1);
+    LibCR80SDK sdk;
+    ASSERT_EQ(0, sdk.LoadLibCR80SDK("KQCR80Printer.so", dir.c_str()));
+    ASSERT_EQ(0, sdk.libCR80LibInit());
+    std::vector<char> list(5120, 0);
+    int length = 0, count = 0;
+    ASSERT_EQ(0, sdk.libCR80EnumUsbPrt(list.data(), &length, &count));
+    EXPECT_STREQ("A1", list.data());
+    EXPECT_EQ(1, count);
+    EXPECT_EQ(2, length);
+    EXPECT_EQ(601, sdk.libCR80CardInject("Z9", 0)) << "the driver's code for an unknown printer";
+    ASSERT_EQ(0, sdk.libCR80CardInject("A1", 0));
+
+    const struct {
+        int degrees;
+        bool rect;
+        int x0, x1, y0, y1;
+    } cases[] = {{0, true, 0, 533, 0, 205}, {180, true, 410, 943, 466, 671}, {0, false, 0, 943, 0, 671}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        ASSERT_EQ(0, sdk.libCR80PrepareCanvas("A1", 0, 0));
+        ASSERT_EQ(0, sdk.libCR80SetPreviewImg("A1", 0, c.degrees, 0, 0, 0));
+        if (c.rect) {
+            ASSERT_EQ(0, sdk.libCR80SetEraseRect("A1", 0, 0, 574, 198));
+        }
+        int size = 0;
+        ASSERT_EQ(0, sdk.libCR80CommitCanvas("A1", nullptr, &size));
+        std::vector<char> data(static_cast<size_t>(size));
+        ASSERT_EQ(0, sdk.libCR80CommitCanvas("A1", data.data(), &size));
+        ASSERT_EQ(0, sdk.libCR80PrintDraw("A1", data.data(), size, 0, 0));
+        EXPECT_EQ(0, sdk.libCR80ClearCanvas("A1"));
+        const Json::Value r = sim.printer(0)["last_erase"];
+        EXPECT_EQ(c.x0, r["x0"].asInt());
+        EXPECT_EQ(c.x1, r["x1"].asInt());
+        EXPECT_EQ(c.y0, r["y0"].asInt());
+        EXPECT_EQ(c.y1, r["y1"].asInt());
+    }
+    std::vector<char> text(5024, 0);
+    ASSERT_EQ(0, sdk.libCR80GetRbnAndFilmRemaining("A1", text.data()));
+    EXPECT_NE(std::string::npos, std::string(text.data()).find("剩余打印次数49997，已打印3张"))
+        << text.data();
+    ASSERT_EQ(0, sdk.libCR80CardEject("A1", 4));
+    int hasCard = 1;
+    ASSERT_EQ(0, sdk.libCR80IsFeederNoEmpty("A1", &hasCard));
+    EXPECT_EQ(0, hasCard);
+    EXPECT_FALSE(sim.printer(0)["card_inside"].asBool());
+    EXPECT_EQ(0, sdk.libCR80LibClear());
 }
 
 }  // namespace

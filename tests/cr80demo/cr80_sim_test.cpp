@@ -26,6 +26,8 @@ INSTANTIATE_TEST_SUITE_P(
     Printers, Cr80Sim,
     ::testing::Values(Scenario{"PrintSample", {"--printer", "A1"},
                                "SimCr80Demo.PrintsTheSampleUprightAndTurned"},
+                      Scenario{"SdkEraseRectangles", {"--printer", "A1"},
+                               "SimCr80Sdk.EraseRectanglesAndCounters"},
                       Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
