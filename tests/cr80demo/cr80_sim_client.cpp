@@ -172,7 +172,8 @@ TEST(SimCr80Sdk, EraseRectanglesAndCounters) {
         int degrees;
         bool rect;
         int x0, x1, y0, y1;
-    } cases[] = {{0, true, 0, 533, 0, 205}, {180, true, 410, 943, 466, 671}, {0, false, 0, 943, 0, 671}};
+    } cases[] = {
+        {0, true, 0, 533, 0, 205}, {180, true, 410, 943, 466, 671}, {0, false, 0, 943, 0, 671}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.degrees);
         ASSERT_EQ(0, sdk.libCR80PrepareCanvas("A1", 0, 0));

@@ -24,11 +24,11 @@ TEST_P(Cr80Sim, Scenario) {
 
 INSTANTIATE_TEST_SUITE_P(
     Printers, Cr80Sim,
-    ::testing::Values(Scenario{"PrintSample", {"--printer", "A1"},
-                               "SimCr80Demo.PrintsTheSampleUprightAndTurned"},
-                      Scenario{"SdkEraseRectangles", {"--printer", "A1"},
-                               "SimCr80Sdk.EraseRectanglesAndCounters"},
-                      Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
+    ::testing::Values(
+        Scenario{"PrintSample", {"--printer", "A1"}, "SimCr80Demo.PrintsTheSampleUprightAndTurned"},
+        Scenario{
+            "SdkEraseRectangles", {"--printer", "A1"}, "SimCr80Sdk.EraseRectanglesAndCounters"},
+        Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
 }  // namespace

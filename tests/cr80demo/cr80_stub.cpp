@@ -67,7 +67,9 @@ __attribute__((visibility("default"))) void cr80stub_set(const char* key, int va
     settings()[key] = value;
 }
 
-int libCR80LibInit(void) { return record("LibInit", ""); }
+int libCR80LibInit(void) {
+    return record("LibInit", "");
+}
 int libCR80EnumUsbPrt(char* list, int* length, int* count) {
     std::snprintf(list, 5120, "A1\nB2");
     *length = 5;
@@ -89,7 +91,8 @@ int libCR80CardEject(const char* sn, int position) {
     return record("CardEject", std::string(sn) + " " + num(position));
 }
 int libCR80PrepareCanvas(const char* sn, int colorOutput, int monochrome) {
-    return record("PrepareCanvas", std::string(sn) + " " + num(colorOutput) + " " + num(monochrome));
+    return record("PrepareCanvas",
+                  std::string(sn) + " " + num(colorOutput) + " " + num(monochrome));
 }
 int libCR80SetPreviewImg(const char* sn, int param, int degrees, int flip, int negate,
                          float scale) {
@@ -127,11 +130,15 @@ int libCR80PrintDraw(const char* sn, const void* data, int size, int a, int b) {
     return record("PrintDraw", std::string(sn) + " " + static_cast<const char*>(data)[0] + " " +
                                    num(size) + " " + num(a) + " " + num(b));
 }
-int libCR80ClearCanvas(const char* sn) { return record("ClearCanvas", sn); }
+int libCR80ClearCanvas(const char* sn) {
+    return record("ClearCanvas", sn);
+}
 
 // The entry points the demo never calls.
-#define CR80STUB_UNUSED(name) \
-    int name() { return record(#name, ""); }
+#define CR80STUB_UNUSED(name)     \
+    int name() {                  \
+        return record(#name, ""); \
+    }
 CR80STUB_UNUSED(libCR80LibClear)
 CR80STUB_UNUSED(libCR80UsbSetTimeout)
 CR80STUB_UNUSED(libCR80EnumTcpPrt)

@@ -77,10 +77,10 @@ TEST_F(Draw, RequestsRefusedBeforeAnySdkCall) {
     const Case cases[] = {
         {"{\"x\":1}", "{\"msg\":\"无效数据不存在conditions\",\"result\":13}", 13},
         {"{\"conditions\":", "{\"msg\":\"失败：\",\"result\":-1}", -1},
-        {"{\"conditions\":{\"PrintSettings\":{}}}", "{\"msg\":\"无效数据不存在cardType\",\"result\":13}",
-         13},
-        {"{\"conditions\":{\"card_type\":\"\"}}", "{\"msg\":\"无效数据不存在cardType\",\"result\":13}",
-         13},
+        {"{\"conditions\":{\"PrintSettings\":{}}}",
+         "{\"msg\":\"无效数据不存在cardType\",\"result\":13}", 13},
+        {"{\"conditions\":{\"card_type\":\"\"}}",
+         "{\"msg\":\"无效数据不存在cardType\",\"result\":13}", 13},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.request);
@@ -130,8 +130,8 @@ TEST_F(Draw, CardTypeAndSettings) {
         {"\"PrintSettings\":{\"CardType\":\"JZZGX\",\"isRotate180\":true,\"nMonoChroMode\":true}",
          true, "PrepareCanvas A1 0 1", "SetPreviewImg A1 0 180 0 0 0"},
         // Settings of the wrong type keep their defaults.
-        {"\"PrintSettings\":{\"isRotate180\":\"yes\",\"width\":\"wide\"},\"CardType\":\"X\"",
-         false, "PrepareCanvas A1 0 0", "SetPreviewImg A1 0 0 0 0 0"},
+        {"\"PrintSettings\":{\"isRotate180\":\"yes\",\"width\":\"wide\"},\"CardType\":\"X\"", false,
+         "PrepareCanvas A1 0 0", "SetPreviewImg A1 0 0 0 0 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.conditions);
@@ -158,9 +158,10 @@ TEST_F(Draw, LargerCanvasShiftsTheTexts) {
     // 84 bytes of address: two lines.
     std::string address;
     for (int i = 0; i < 28; ++i) address += "区";
-    print(request("{\"PrintSettings\":{\"width\":1216,\"height\":848},\"CardType\":\"JZZHN\","
-                  "\"RegisterData\":[{\"residence_address\":\"" +
-                  address + "\",\"authority1\":\"AUTH\",\"qzrq1\":\"D\"}]}"));
+    print(
+        request("{\"PrintSettings\":{\"width\":1216,\"height\":848},\"CardType\":\"JZZHN\","
+                "\"RegisterData\":[{\"residence_address\":\"" +
+                address + "\",\"authority1\":\"AUTH\",\"qzrq1\":\"D\"}]}"));
     std::string first, second;
     for (int i = 0; i < 20; ++i) first += "区";
     for (int i = 0; i < 8; ++i) second += "区";
@@ -221,9 +222,10 @@ TEST_F(Draw, ClearCanvasAfterEverySuccessfulPrepare) {
         reset();
         set("CommitSize", 100);
         set(c.failing, c.value);
-        EXPECT_EQ(c.document,
-                  print(request("{\"PrintSettings\":{\"export_file\":true},\"CardType\":\"JZZHN\"," +
-                                kCard + "}")));
+        EXPECT_EQ(
+            c.document,
+            print(request("{\"PrintSettings\":{\"export_file\":true},\"CardType\":\"JZZHN\"," +
+                          kCard + "}")));
         EXPECT_EQ(c.cleared ? 1u : 0u, lines("ClearCanvas").size());
         EXPECT_EQ(c.printed ? 1u : 0u, lines("PrintDraw").size());
         const std::string all = calls();

@@ -98,11 +98,11 @@ TEST_F(Loader, LibraryWithoutTheLastEntryPointIsOpenedReportedAndLeftOut) {
     ASSERT_EQ(1u, files.size());
     EXPECT_TRUE(libs.empty());
     EXPECT_EQ(path + "\n", readFile(opened));
-    EXPECT_NE(std::string::npos,
-              trace.find("AsyncLibLoadT415RWPrinter.so:" + tree.root() + "/x/\n"
-                         "in LoadLibCR80SDK1\nin LoadLibCR80SDK4\n"
-                         "in LoadLibCR80SDK5无法加载函数libCR80SetEraseRect" +
-                         path + "\n"))
+    EXPECT_NE(std::string::npos, trace.find("AsyncLibLoadT415RWPrinter.so:" + tree.root() +
+                                            "/x/\n"
+                                            "in LoadLibCR80SDK1\nin LoadLibCR80SDK4\n"
+                                            "in LoadLibCR80SDK5无法加载函数libCR80SetEraseRect" +
+                                            path + "\n"))
         << trace;
     EXPECT_EQ(std::string::npos, trace.find("in LoadLibCR80SDK6"));
 }

@@ -186,7 +186,8 @@ TEST_F(Sdk, CanvasGivesPrintDataOfTheCard) {
         for (int d = 0; d < kqcr80::kRasterDots; ++d) {
             const auto bit = [](const std::vector<uint8_t>& v, int row, int dot) {
                 return (v[static_cast<size_t>(row) * kqcr80::kRasterRowBytes + dot / 8] >>
-                        (7 - dot % 8)) & 1;
+                        (7 - dot % 8)) &
+                       1;
             };
             differing += bit(ra, r, d) != bit(rb, 943 - r, 671 - d);
         }

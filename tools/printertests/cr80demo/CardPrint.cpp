@@ -165,8 +165,7 @@ int libDrawCR80Image(const char* printer, const char* request, char* result) {
     }
 
     const Json::Value& registered = conditions["RegisterData"];
-    Json::Value cardData =
-        registered.isArray() && !registered.empty() ? registered[0] : conditions;
+    Json::Value cardData = registered.isArray() && !registered.empty() ? registered[0] : conditions;
     writeLog("cr80_print[" + model + "]");
     const int dx = (width - kCardWidth) / 2;
     const int dy = (height - kCardHeight) / 2;

@@ -71,7 +71,8 @@ bool operate(LibCR80SDK& sdk, const char* serial) {
             case 2: {
                 int hasCard = 0;
                 const int r = sdk.libCR80IsFeederNoEmpty(serial, &hasCard);
-                say("CR80IsFeederNoEmpty r=" + std::to_string(r) + (hasCard ? "卡槽有卡" : "卡槽没卡"));
+                say("CR80IsFeederNoEmpty r=" + std::to_string(r) +
+                    (hasCard ? "卡槽有卡" : "卡槽没卡"));
                 break;
             }
             case 3: {

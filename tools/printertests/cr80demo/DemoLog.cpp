@@ -55,8 +55,7 @@ bool openLog(const char* name, const char* directory, const std::string& categor
         prefix + (appenderName.empty() ? std::string(_FileName) : appenderName) + ".log";
     std::printf("%s\n", path.c_str());
     std::fflush(stdout);
-    auto* appender =
-        new log4cpp::RollingFileAppender(appenderName, path, 1048576, 20, true, 0644);
+    auto* appender = new log4cpp::RollingFileAppender(appenderName, path, 1048576, 20, true, 0644);
     auto* layout = new log4cpp::PatternLayout();
     layout->setConversionPattern("%d: %p %c %x: %m%n");
     appender->setLayout(layout);  // the appender owns its layout

@@ -23,8 +23,8 @@ std::string resultDocument(int code, const char* msg) {
     const auto it = table.find(code);
     Json::Value doc(Json::objectValue);
     doc["result"] = code;
-    doc["msg"] = (it != table.end() ? cut(it->second, kMessageLimit) : std::string("失败：")) +
-                 caller;
+    doc["msg"] =
+        (it != table.end() ? cut(it->second, kMessageLimit) : std::string("失败：")) + caller;
     return parseJson2str(doc, false);
 }
 

@@ -19,8 +19,8 @@ namespace {
 
 constexpr size_t kStartDirCapacity = 261;
 constexpr size_t kWorkingDirCapacity = 4096;
-const char* const kAcceptedNames[] = {"KQCR80Printer.so", "QuillonPrinter.so",
-                                      "T415RWPrinter.so", "MX2280Printer.so"};
+const char* const kAcceptedNames[] = {"KQCR80Printer.so", "QuillonPrinter.so", "T415RWPrinter.so",
+                                      "MX2280Printer.so"};
 
 // Trace lines are built as strings, so long paths are printed whole.
 void trace(const std::string& line) {
@@ -64,14 +64,14 @@ int LibCR80SDK::LoadLibCR80SDK(const char* name, const char* dir) {
     }
     trace("in LoadLibCR80SDK4");
     // Stops at the first name that does not resolve; later names are not looked up.
-#define CR80_RESOLVE(fn)                                               \
-    fn = reinterpret_cast<decltype(fn)>(dlsym(libHandle, #fn));        \
-    if (!fn) {                                                         \
+#define CR80_RESOLVE(fn)                                                   \
+    fn = reinterpret_cast<decltype(fn)>(dlsym(libHandle, #fn));            \
+    if (!fn) {                                                             \
         trace("in LoadLibCR80SDK5无法加载函数" + std::string(#fn) + path); \
-        dlclose(libHandle);                                            \
-        libHandle = nullptr;                                           \
-        clearEntryPoints();                                            \
-        return -1;                                                     \
+        dlclose(libHandle);                                                \
+        libHandle = nullptr;                                               \
+        clearEntryPoints();                                                \
+        return -1;                                                         \
     }
     CR80_ENTRY_POINTS(CR80_RESOLVE)
 #undef CR80_RESOLVE
@@ -84,7 +84,8 @@ void vGetModuleFileName(char* out, size_t capacity) {
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n > 0) exe[n] = 0;
     const char* slash = std::strrchr(exe, '/');
-    const std::string programDir = slash ? std::string(exe, static_cast<size_t>(slash - exe)) : std::string();
+    const std::string programDir =
+        slash ? std::string(exe, static_cast<size_t>(slash - exe)) : std::string();
     const std::string programName = slash ? std::string(slash + 1) : std::string(exe);
     char cwd[kWorkingDirCapacity] = {0};
     if (!getcwd(cwd, sizeof cwd)) cwd[0] = 0;

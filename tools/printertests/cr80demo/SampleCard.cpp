@@ -12,7 +12,8 @@ void hn_data(const char* serialNumber, int width, int height, bool rotate, bool 
 
     Json::Value card(Json::objectValue);
     // 112 bytes: drawn on two lines.
-    card["residence_address"] = "海南省海口市美兰区海府路示例街道样本社区幸福花园小区十二栋三单元A-B1204号房间";
+    card["residence_address"] =
+        "海南省海口市美兰区海府路示例街道样本社区幸福花园小区十二栋三单元A-B1204号房间";
     card["qzrq1"] = "2024/05/20";
     card["authority1"] = "海口市公安局美兰分局";  // 30 bytes
     card["yxrq_start"] = "2024年05月20日";

@@ -1,7 +1,6 @@
 // Build-time tool: draws the demo's sample portrait, encodes it as a JPEG of exactly
 // kJpegBytes bytes (padded with a comment segment) and writes it base64-encoded as
 // the C++ source of `photo_jpg`. Usage: make_photo OUTPUT.cpp
-// jpeglib.h needs size_t and FILE declared first.
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+// jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
 namespace {
@@ -81,7 +81,8 @@ bool padTo(std::vector<unsigned char>& jpeg, size_t total) {
         pad.insert(pad.end(), {0xFF, 0xFE, static_cast<unsigned char>((body + 2) >> 8),
                                static_cast<unsigned char>((body + 2) & 0xFF)});
         const std::string text = "kiosk sample portrait ";
-        for (size_t i = 0; i < body; ++i) pad.push_back(static_cast<unsigned char>(text[i % text.size()]));
+        for (size_t i = 0; i < body; ++i)
+            pad.push_back(static_cast<unsigned char>(text[i % text.size()]));
         missing -= body + 4;
     }
     jpeg.insert(jpeg.begin() + 2, pad.begin(), pad.end());
@@ -89,8 +90,7 @@ bool padTo(std::vector<unsigned char>& jpeg, size_t total) {
 }
 
 std::string base64(const std::vector<unsigned char>& data) {
-    static const char digits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (size_t i = 0; i < data.size(); i += 3) {
         const unsigned v = data[i] << 16 | (i + 1 < data.size() ? data[i + 1] << 8 : 0) |

@@ -27,11 +27,11 @@ extern "C" {
 #define KQCR80_API __attribute__((visibility("default")))
 
 #define KQCR80_OK 0
-#define KQCR80_NO_CANVAS 21        /* no canvas prepared for this printer */
-#define KQCR80_BAD_LENGTH 24       /* buffer too small, or print data that are no picture */
-#define KQCR80_NOT_SUPPORTED 1003  /* the function has no meaning for this printer */
-#define KQCR80_DRAW_FAILED 2190    /* the drawing library refused (unreadable picture, ...) */
-#define KQCR80_BAD_ARGUMENT 10022  /* a null pointer or a value out of range */
+#define KQCR80_NO_CANVAS 21       /* no canvas prepared for this printer */
+#define KQCR80_BAD_LENGTH 24      /* buffer too small, or print data that are no picture */
+#define KQCR80_NOT_SUPPORTED 1003 /* the function has no meaning for this printer */
+#define KQCR80_DRAW_FAILED 2190   /* the drawing library refused (unreadable picture, ...) */
+#define KQCR80_BAD_ARGUMENT 10022 /* a null pointer or a value out of range */
 
 #define KQCR80_CANVAS_WIDTH 1016
 #define KQCR80_CANVAS_HEIGHT 648
@@ -105,14 +105,18 @@ KQCR80_API int libCR80SetImagePara(const char* sn, int param, int degrees, float
 KQCR80_API int libCR80SetWaterMarkParam(const char* sn, int type, int param);
 KQCR80_API int libCR80SetWaterMarkHalftone(const char* sn, int method);
 KQCR80_API int libCR80SetHalftoneMethod(const char* sn, int method);
-KQCR80_API int libCR80DrawBarCode(const char* sn, const char* text, double x, double y, double w, double h);
+KQCR80_API int libCR80DrawBarCode(const char* sn, const char* text, double x, double y, double w,
+                                  double h);
 /* QR code and picture fitted into the w x h box at (x, y). */
-KQCR80_API int libCR80DrawQRCode(const char* sn, const char* text, double x, double y, double w, double h);
-KQCR80_API int libCR80DrawImage(const char* sn, const char* path, double x, double y, double w, double h);
+KQCR80_API int libCR80DrawQRCode(const char* sn, const char* text, double x, double y, double w,
+                                 double h);
+KQCR80_API int libCR80DrawImage(const char* sn, const char* path, double x, double y, double w,
+                                double h);
 /* UTF-8 text with its baseline origin at (x, y); flags, w and h are not used. */
-KQCR80_API int libCR80DrawText(const char* sn, const char* text, int flags, double x, double y, double w,
-                    double h);
-KQCR80_API int libCR80DrawWaterMark(const char* sn, const char* path, double x, double y, double w, double h);
+KQCR80_API int libCR80DrawText(const char* sn, const char* text, int flags, double x, double y,
+                               double w, double h);
+KQCR80_API int libCR80DrawWaterMark(const char* sn, const char* path, double x, double y, double w,
+                                    double h);
 /* Erases the erase rectangle and prints the print data of libCR80CommitCanvas, scaled
  * onto the printer's 80 x 57 mm print area. a and b are not used. */
 KQCR80_API int libCR80PrintDraw(const char* sn, const void* data, int size, int a, int b);
@@ -142,7 +146,7 @@ KQCR80_API int libCR80PrePrintDraw(const char* sn, const void* data, int size);
 /* Output rotation (0 or 180 degrees) for the next commit; param, flip, negate and scale
  * as in cardpaint. The erase rectangle turns with the picture. */
 KQCR80_API int libCR80SetPreviewImg(const char* sn, int param, int degrees, int flip, int negate,
-                         float scale);
+                                    float scale);
 /* Erase rectangle in canvas pixels for the next print; the whole card until set. */
 KQCR80_API int libCR80SetEraseRect(const char* sn, double x, double y, double w, double h);
 

@@ -58,8 +58,7 @@ int libCR80ClearCanvas(const char* sn) {
 }
 
 int libCR80SetFont(const char* sn, const char* font, float size) {
-    if (!font || std::memchr(font, 0, 4096) == nullptr || !(size > 0))
-        return KQCR80_BAD_ARGUMENT;
+    if (!font || std::memchr(font, 0, 4096) == nullptr || !(size > 0)) return KQCR80_BAD_ARGUMENT;
     return onCanvas(sn, [&](Session& s) {
         const std::string file = chooseFont(font);
         return DrawDrawSetFont(s.canvas.get(), file.c_str(), size);
@@ -75,8 +74,7 @@ int libCR80SetTextIsStrong(const char* sn, int bold) {
 }
 
 int libCR80SetTextFontWeight(const char* sn, int weight) {
-    return onCanvas(sn,
-                    [&](Session& s) { return DrawSetTextFontWeight(s.canvas.get(), weight); });
+    return onCanvas(sn, [&](Session& s) { return DrawSetTextFontWeight(s.canvas.get(), weight); });
 }
 
 int libCR80SetTextIsItalic(const char* sn, int italic) {
@@ -94,9 +92,8 @@ int libCR80SetTextDecorate(const char* sn, int a, int b, int c, int d) {
 }
 
 int libCR80SetTextSpacing(const char* sn, double lineSpacing, double kerning) {
-    return onCanvas(sn, [&](Session& s) {
-        return DrawSetTextSpacing(s.canvas.get(), lineSpacing, kerning);
-    });
+    return onCanvas(
+        sn, [&](Session& s) { return DrawSetTextSpacing(s.canvas.get(), lineSpacing, kerning); });
 }
 
 int libCR80SetQRCodePara(const char* sn, int param) {
@@ -146,8 +143,7 @@ int libCR80CommitCanvas(const char* sn, void* data, int* size) {
         Session& s = session(sn);
         if (!s.canvas) return KQCR80_NO_CANVAS;
         int needed = 0;
-        if (DrawCommitCanvas(s.canvas.get(), nullptr, &needed) != CARDPAINT_NO_ROOM ||
-            needed <= 0)
+        if (DrawCommitCanvas(s.canvas.get(), nullptr, &needed) != CARDPAINT_NO_ROOM || needed <= 0)
             return KQCR80_DRAW_FAILED;
         if (!data) {
             *size = needed;
@@ -181,8 +177,8 @@ int libCR80GetPreviewImg(const char* sn, const void* data, char* path, int* leng
         }
         std::FILE* f = std::fopen(name.c_str(), "wb");
         if (!f) return KQCR80_DRAW_FAILED;
-        const bool written = std::fwrite(s.committed.data(), 1, s.committed.size(), f) ==
-                             s.committed.size();
+        const bool written =
+            std::fwrite(s.committed.data(), 1, s.committed.size(), f) == s.committed.size();
         if (std::fclose(f) != 0 || !written) return KQCR80_DRAW_FAILED;
         std::memcpy(path, name.c_str(), name.size() + 1);
         *length = static_cast<int>(name.size());

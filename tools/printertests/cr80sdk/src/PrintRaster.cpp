@@ -49,15 +49,13 @@ bool decodeBmp(const uint8_t* data, size_t size, Picture* picture) {
     const uint32_t bits = le(data + 28, 2);
     const uint32_t compression = le(data + 30, 4);
     uint32_t colours = le(data + 46, 4);
-    if (width <= 0 || rawHeight == 0 || width > 20000 || rawHeight > 20000 ||
-        rawHeight < -20000)
+    if (width <= 0 || rawHeight == 0 || width > 20000 || rawHeight > 20000 || rawHeight < -20000)
         return false;
     const bool topDown = rawHeight < 0;
     const int height = topDown ? -rawHeight : rawHeight;
     const bool bitfields = compression == 3 && (bits == 16 || bits == 32);
     if (compression != 0 && !bitfields) return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     if (bits == 16 && !bitfields) return false;
 
     Channel red = channel(0x00FF0000), green = channel(0x0000FF00), blue = channel(0x000000FF);

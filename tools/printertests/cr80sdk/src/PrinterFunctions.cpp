@@ -26,8 +26,9 @@ void setEraseRect(kqCR80_Pram* printer, const std::optional<PixelRect>& rect) {
     const double x1 = (rect->x + rect->w) * kRasterRows / KQCR80_CANVAS_WIDTH;
     const double y0 = rect->y * kRasterDots / KQCR80_CANVAS_HEIGHT;
     const double y1 = (rect->y + rect->h) * kRasterDots / KQCR80_CANVAS_HEIGHT;
-    kq_ecp_set_eraserect(printer, x0 / kDotsPerMm + 2.8 + kEpsilon, y0 / kDotsPerMm - 0.8 + kEpsilon,
-                         (x1 - x0) / kDotsPerMm, (y1 - y0) / kDotsPerMm);
+    kq_ecp_set_eraserect(printer, x0 / kDotsPerMm + 2.8 + kEpsilon,
+                         y0 / kDotsPerMm - 0.8 + kEpsilon, (x1 - x0) / kDotsPerMm,
+                         (y1 - y0) / kDotsPerMm);
 }
 
 }  // namespace

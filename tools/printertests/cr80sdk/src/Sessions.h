@@ -4,13 +4,13 @@
 #include <cardpaint.h>
 #include <kqCR80Printer.h>
 
-#include "KQCR80Printer.h"
-
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "KQCR80Printer.h"
 
 namespace kqcr80 {
 
