@@ -11,7 +11,7 @@
 namespace {
 
 // Loads the recording stand-in as the process's first SDK, once.
-class Draw : public ::testing::Test {
+class Cr80Draw : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         if (firstSdk()) return;
@@ -68,7 +68,7 @@ const std::string kCard =
     "\"RegisterData\":[{\"residence_address\":\"ABC\",\"authority1\":\"AUTH\",\"qzrq1\":\"2024/05/"
     "20\"}]";
 
-TEST_F(Draw, RequestsRefusedBeforeAnySdkCall) {
+TEST_F(Cr80Draw, RequestsRefusedBeforeAnySdkCall) {
     struct Case {
         const char* request;
         const char* document;
@@ -92,7 +92,7 @@ TEST_F(Draw, RequestsRefusedBeforeAnySdkCall) {
     }
 }
 
-TEST_F(Draw, UprightSampleCallsTheSdkInOrder) {
+TEST_F(Cr80Draw, UprightSampleCallsTheSdkInOrder) {
     int code = -5;
     EXPECT_EQ("{\"msg\":\"成功\",\"result\":0}",
               print(request("{\"PrintSettings\":{\"CardType\":\"JZZHN\",\"export_file\":true}," +
@@ -114,7 +114,7 @@ TEST_F(Draw, UprightSampleCallsTheSdkInOrder) {
         calls());
 }
 
-TEST_F(Draw, CardTypeAndSettings) {
+TEST_F(Cr80Draw, CardTypeAndSettings) {
     struct Case {
         const char* conditions;
         bool eraseRect;
@@ -154,7 +154,7 @@ TEST_F(Draw, CardTypeAndSettings) {
     }
 }
 
-TEST_F(Draw, LargerCanvasShiftsTheTexts) {
+TEST_F(Cr80Draw, LargerCanvasShiftsTheTexts) {
     // 84 bytes of address: two lines.
     std::string address;
     for (int i = 0; i < 28; ++i) address += "区";
@@ -172,7 +172,7 @@ TEST_F(Draw, LargerCanvasShiftsTheTexts) {
               lines("DrawText"));
 }
 
-TEST_F(Draw, AddressLines) {
+TEST_F(Cr80Draw, AddressLines) {
     std::string eight, cut84;
     for (int i = 0; i < 8; ++i) eight += "区";
     std::string long300;
@@ -200,7 +200,7 @@ TEST_F(Draw, AddressLines) {
     }
 }
 
-TEST_F(Draw, ClearCanvasAfterEverySuccessfulPrepare) {
+TEST_F(Cr80Draw, ClearCanvasAfterEverySuccessfulPrepare) {
     struct Case {
         const char* failing;  // the function set to fail, or "CommitSize" for a size of 0
         int value;
@@ -235,7 +235,7 @@ TEST_F(Draw, ClearCanvasAfterEverySuccessfulPrepare) {
     }
 }
 
-TEST(DrawAddrLen, SplitsByDisplayWidth) {
+TEST(Cr80DrawAddrLen, SplitsByDisplayWidth) {
     std::string zh20, zh21;
     for (int i = 0; i < 20; ++i) zh20 += "中";
     zh21 = zh20 + "文";

@@ -18,7 +18,7 @@ using Files = std::map<std::string, std::string>;
 using Libs = std::map<void*, std::string>;
 
 // Each test notes the libraries the loader opened in its own file.
-class Loader : public ::testing::Test {
+class Cr80Loader : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(tree.root().empty());
@@ -44,7 +44,7 @@ class Loader : public ::testing::Test {
     Libs libs;
 };
 
-TEST_F(Loader, TreeWithoutAcceptedNamesLoadsNothing) {
+TEST_F(Cr80Loader, TreeWithoutAcceptedNamesLoadsNothing) {
     // Names with ".so" in them, but none of the four accepted ones: never opened.
     tree.copy(STUB_FULL, "a/libother.so");
     tree.copy(STUB_FULL, "a/b/KQCR80Printer.so.1");
@@ -60,7 +60,7 @@ TEST_F(Loader, TreeWithoutAcceptedNamesLoadsNothing) {
     EXPECT_NE(std::string::npos, trace.find("in findSOFiles1:" + tree.root() + "/a/b\n"));
 }
 
-TEST_F(Loader, FirstFileOfANameMetInTheWalkWins) {
+TEST_F(Cr80Loader, FirstFileOfANameMetInTheWalkWins) {
     const std::string first = tree.copy(STUB_FULL, "one/KQCR80Printer.so");
     const std::string second = tree.copy(STUB_FULL, "two/KQCR80Printer.so");
     tree.copy(STUB_FULL, "two/MX2280Printer.so");
@@ -92,7 +92,7 @@ TEST_F(Loader, FirstFileOfANameMetInTheWalkWins) {
     }
 }
 
-TEST_F(Loader, LibraryWithoutTheLastEntryPointIsOpenedReportedAndLeftOut) {
+TEST_F(Cr80Loader, LibraryWithoutTheLastEntryPointIsOpenedReportedAndLeftOut) {
     const std::string path = tree.copy(STUB_NO_ERASE, "x/T415RWPrinter.so");
     const std::string trace = searchAndLoad(tree.root());
     ASSERT_EQ(1u, files.size());
@@ -107,7 +107,7 @@ TEST_F(Loader, LibraryWithoutTheLastEntryPointIsOpenedReportedAndLeftOut) {
     EXPECT_EQ(std::string::npos, trace.find("in LoadLibCR80SDK6"));
 }
 
-TEST_F(Loader, SymbolicLinkToADirectoryIsNotFollowed) {
+TEST_F(Cr80Loader, SymbolicLinkToADirectoryIsNotFollowed) {
     TempTree outside;
     outside.copy(STUB_FULL, "lib/QuillonPrinter.so");
     ASSERT_EQ(0, symlink((outside.root() + "/lib").c_str(), (tree.root() + "/link").c_str()));
@@ -117,7 +117,7 @@ TEST_F(Loader, SymbolicLinkToADirectoryIsNotFollowed) {
     EXPECT_EQ(std::string::npos, trace.find("in findSOFiles1:" + tree.root() + "/link"));
 }
 
-TEST_F(Loader, FilesThatCannotBeLoaded) {
+TEST_F(Cr80Loader, FilesThatCannotBeLoaded) {
     struct Case {
         const char* subdir;
         const char* content;  // null: no file at all
@@ -143,7 +143,7 @@ TEST_F(Loader, FilesThatCannotBeLoaded) {
     }
 }
 
-TEST_F(Loader, StartDirectoryTooLongForItsBufferIsNotSearched) {
+TEST_F(Cr80Loader, StartDirectoryTooLongForItsBufferIsNotSearched) {
     std::string dir = tree.root();
     while (dir.size() < 300) dir = tree.dir(dir.substr(tree.root().size()) + "/deeper");
     tree.copy(STUB_FULL, dir.substr(tree.root().size() + 1) + "/KQCR80Printer.so");
@@ -155,7 +155,7 @@ TEST_F(Loader, StartDirectoryTooLongForItsBufferIsNotSearched) {
 }
 
 // The process-wide maps: searched once, loaded once.
-TEST_F(Loader, SecondCallAfterASuccessfulSearchDoesNothing) {
+TEST_F(Cr80Loader, SecondCallAfterASuccessfulSearchDoesNothing) {
     tree.copy(STUB_FULL, "sdk/KQCR80Printer.so");
     const std::string sdkDir = tree.root() + "/sdk/";
     std::string start = tree.root();

@@ -12,7 +12,7 @@
 
 namespace {
 
-class Sdk : public ::testing::Test {
+class Cr80Sdk : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         sdk = new LibCR80SDK();
@@ -39,9 +39,9 @@ class Sdk : public ::testing::Test {
 
     static LibCR80SDK* sdk;
 };
-LibCR80SDK* Sdk::sdk = nullptr;
+LibCR80SDK* Cr80Sdk::sdk = nullptr;
 
-TEST_F(Sdk, NullAndShortArgumentsAreRefused) {
+TEST_F(Cr80Sdk, NullAndShortArgumentsAreRefused) {
     char text[8] = {0};
     int n = 0;
     const int refused[] = {
@@ -82,7 +82,7 @@ TEST_F(Sdk, NullAndShortArgumentsAreRefused) {
     EXPECT_EQ(KQCR80_BAD_LENGTH, sdk->libCR80PrintDraw("T1", "BM not a bitmap", 15, 0, 0));
 }
 
-TEST_F(Sdk, FunctionsWithoutMeaningSayNotSupported) {
+TEST_F(Cr80Sdk, FunctionsWithoutMeaningSayNotSupported) {
     const int answers[] = {
         sdk->libCR80UsbSetTimeout(nullptr, 0),
         sdk->libCR80EnumTcpPrt(nullptr, nullptr, nullptr),
@@ -129,7 +129,7 @@ TEST_F(Sdk, FunctionsWithoutMeaningSayNotSupported) {
         EXPECT_EQ(KQCR80_NOT_SUPPORTED, answers[i]) << "call " << i;
 }
 
-TEST_F(Sdk, ErrorTextsAreCutAtCharacterBoundaries) {
+TEST_F(Cr80Sdk, ErrorTextsAreCutAtCharacterBoundaries) {
     char text[64];
     ASSERT_EQ(0, sdk->libCR80TranslateSDKErrCode(KQCR80_NOT_SUPPORTED, text, sizeof text));
     EXPECT_STREQ("功能不支持", text);
@@ -141,7 +141,7 @@ TEST_F(Sdk, ErrorTextsAreCutAtCharacterBoundaries) {
     EXPECT_STREQ("未知错误代码", text);
 }
 
-TEST_F(Sdk, CanvasGivesPrintDataOfTheCard) {
+TEST_F(Cr80Sdk, CanvasGivesPrintDataOfTheCard) {
     ASSERT_EQ(KQCR80_OK, sdk->libCR80PrepareCanvas("T1", 0, 0));
     // A missing font file falls back to a CJK font and still draws.
     testing::internal::CaptureStderr();
