@@ -130,7 +130,7 @@ int libDrawCR80Image(const char* printer, const char* request, char* result) {
     if (parseJson(request, doc) != 0) return finish(-1, result);
     if (!present(doc, "conditions") || !doc["conditions"].isObject())
         return result_json_code(13, result, "不存在conditions");
-    Json::Value& conditions = doc["conditions"];
+    const Json::Value& conditions = doc["conditions"];
     const Json::Value& settings = conditions["PrintSettings"];
     const bool rotate = flag(settings, "isRotate180", false);
     flag(settings, "isDebug", false);

@@ -41,8 +41,7 @@ void waitForNumber() {
     readNumber(0);
 }
 
-void printSample(LibCR80SDK& sdk, const char* serial, bool rotate) {
-    (void)sdk;
+void printSample(const char* serial, bool rotate) {
     say(std::string("c:\\") + "绘制海南居住证擦写例子" + ".jpg");
     Json::Value sample(Json::objectValue);
     hn_data("", 1016, 648, rotate, true, sample);
@@ -66,7 +65,7 @@ bool operate(LibCR80SDK& sdk, const char* serial) {
             case 0:
                 return true;
             case 1:
-                printSample(sdk, serial, false);
+                printSample(serial, false);
                 break;
             case 2: {
                 int hasCard = 0;
@@ -90,7 +89,7 @@ bool operate(LibCR80SDK& sdk, const char* serial) {
                 say("CardEject r=" + std::to_string(sdk.libCR80CardEject(serial, 4)));
                 break;
             case 6:
-                printSample(sdk, serial, true);
+                printSample(serial, true);
                 break;
             default:
                 break;
