@@ -97,6 +97,8 @@ TEST(SimCr80Demo, PrintsTheSampleUprightAndTurned) {
         ASSERT_TRUE(run.expect(kOperationMenu, 60000)) << step.key << "\n" << run.output();
     }
     EXPECT_FALSE(sim.printer(0)["card_inside"].asBool());
+    run.type("0");
+    ASSERT_TRUE(run.expect(kDeviceMenu)) << "0 goes back to the device menu";
     run.type("-1");
     EXPECT_EQ(0, run.wait()) << run.output();
 

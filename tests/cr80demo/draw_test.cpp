@@ -2,11 +2,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "CardPrint.h"
 #include "LibCR80SDK.h"
+#include "SampleCard.h"
 
 namespace {
 
@@ -233,6 +235,45 @@ TEST_F(Cr80Draw, ClearCanvasAfterEverySuccessfulPrepare) {
             EXPECT_EQ("ClearCanvas A1\n", all.substr(all.size() - 15)) << "the last call";
         }
     }
+}
+
+TEST(Cr80SampleCard, TextsHaveTheirFormsAndLengths) {
+    Json::Value sample(Json::objectValue);
+    hn_data("SN1", 1216, 848, true, false, sample);
+    const Json::Value& settings = sample["PrintSettings"];
+    EXPECT_EQ("JZZHN", settings["CardType"].asString());
+    EXPECT_TRUE(settings["isRotate180"].asBool());
+    EXPECT_FALSE(settings["export_file"].asBool());
+    EXPECT_EQ(1216, settings["width"].asInt());
+    EXPECT_EQ(848, settings["height"].asInt());
+    ASSERT_EQ(1u, sample["RegisterData"].size());
+    const Json::Value& card = sample["RegisterData"][0];
+    EXPECT_EQ(112u, card["residence_address"].asString().size());
+    EXPECT_EQ(30u, card["authority1"].asString().size());
+    EXPECT_EQ(18u, card["id_code"].asString().size());
+    EXPECT_EQ("SN1", card["serialNumber"].asString());
+    EXPECT_EQ("HN", card["jzz_type"].asString());
+    EXPECT_TRUE(card["isRotate180"].asBool());
+    const std::string date = card["qzrq1"].asString();
+    ASSERT_EQ(10u, date.size());
+    EXPECT_EQ('/', date[4]);
+    EXPECT_EQ('/', date[7]);
+    // The photo: base64 of a whole JPEG (start and end markers).
+    const std::string photo = card["photo_base64"].asString();
+    ASSERT_EQ(34672u, photo.size());
+    EXPECT_EQ(0u, photo.find("/9j/")) << "FF D8 FF";
+    EXPECT_EQ(std::string::npos,
+              photo.find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"));
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto value = [&](char c) {
+        return static_cast<unsigned>(std::strchr(digits, c) - digits);
+    };
+    const size_t n = photo.size();
+    const unsigned last = value(photo[n - 4]) << 18 | value(photo[n - 3]) << 12 |
+                          value(photo[n - 2]) << 6 | value(photo[n - 1]);
+    EXPECT_EQ(0xD9u, last & 0xFF);
+    EXPECT_EQ(0xFFu, last >> 8 & 0xFF);
 }
 
 TEST(Cr80DrawAddrLen, SplitsByDisplayWidth) {
