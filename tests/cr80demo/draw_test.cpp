@@ -17,13 +17,15 @@ class Cr80Draw : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         if (firstSdk()) return;
-        auto* sdk = new LibCR80SDK();
+        stub = new LibCR80SDK();
         testing::internal::CaptureStdout();
-        const int rc = sdk->LoadLibCR80SDK("cr80stub_full.so", STUB_DIR "/");
+        const int rc = stub->LoadLibCR80SDK("cr80stub_full.so", STUB_DIR "/");
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(0, rc);
-        LibCR80SDK::mapLibs[sdk] = "KQCR80Printer.so";
+        LibCR80SDK::mapLibs[stub] = "KQCR80Printer.so";
     }
+    // Loaded for the whole process, as the program keeps its SDK.
+    static LibCR80SDK* stub;
     void SetUp() override {
         ASSERT_NE(nullptr, firstSdk());
         void* h = firstSdk()->libHandle;
@@ -61,6 +63,8 @@ class Cr80Draw : public ::testing::Test {
     void (*reset)() = nullptr;
     void (*set)(const char*, int) = nullptr;
 };
+
+LibCR80SDK* Cr80Draw::stub = nullptr;
 
 std::string request(const std::string& conditions) {
     return "{\"conditions\":" + conditions + "}";

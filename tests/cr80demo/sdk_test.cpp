@@ -21,10 +21,6 @@ class Cr80Sdk : public ::testing::Test {
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(0, rc);
     }
-    static void TearDownTestSuite() {
-        delete sdk;
-        sdk = nullptr;
-    }
     void SetUp() override { ASSERT_NE(nullptr, sdk); }
     void TearDown() override { sdk->libCR80ClearCanvas("T1"); }
 
@@ -37,6 +33,7 @@ class Cr80Sdk : public ::testing::Test {
         return data;
     }
 
+    // Loaded for the whole process, as the program keeps its SDK.
     static LibCR80SDK* sdk;
 };
 LibCR80SDK* Cr80Sdk::sdk = nullptr;

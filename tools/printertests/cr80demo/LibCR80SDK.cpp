@@ -28,6 +28,13 @@ void trace(const std::string& line) {
     std::fflush(stdout);
 }
 
+// A loaded library stays open until the process ends: its object is owned here and
+// never destroyed, so no library is closed while its threads or exit handlers run.
+std::vector<std::unique_ptr<LibCR80SDK>>& keptSdks() {
+    static auto* kept = new std::vector<std::unique_ptr<LibCR80SDK>>();
+    return *kept;
+}
+
 bool accepted(const char* name) {
     for (const char* a : kAcceptedNames)
         if (std::strcmp(a, name) == 0) return true;
@@ -158,8 +165,10 @@ void AsyncLibLoad(std::map<void*, std::string>& libs, std::map<std::string, std:
     }
     for (auto& [name, sdk] : loaded) {
         while (!sdk->loadFinished) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        // A loaded library is kept, through the map, until the process ends.
-        if (sdk->libHandle) libs[sdk.release()] = name;
+        if (sdk->libHandle) {
+            libs[sdk.get()] = name;
+            keptSdks().push_back(std::move(sdk));
+        }
     }
 }
 
