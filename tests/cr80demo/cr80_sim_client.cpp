@@ -138,6 +138,34 @@ TEST(SimCr80Demo, PrintsTheSampleUprightAndTurned) {
     EXPECT_EQ(0, differing) << "menu item 6 prints the same card turned by 180 degrees";
 }
 
+// The stand-in SDK lists a serial number too long for the demo's 49-byte buffer.
+TEST(SimCr80Demo, SerialNumberTooLongIsRefused) {
+    const std::string fits(48, 'S'), tooLong(49, 'L');
+    setenv("CR80STUB_PRINTERS", (tooLong + "\n" + fits).c_str(), 1);
+    const std::string dir = demoDir("stub", false);
+    {
+        std::FILE* f = std::fopen((dir + "/KQCR80Printer.so").c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        const std::string lib = readFile(STUB_FULL);
+        std::fwrite(lib.data(), 1, lib.size(), f);
+        std::fclose(f);
+    }
+    ecpsim::PtyProgram run(CR80DEMO_BIN, dir);
+    const std::string menu = "\r\n选择操作对象--\r\n-1:退出  \r\n0:打印机序列号：" + tooLong +
+                             "\r\n1:打印机序列号：" + fits + "\n\n";
+    ASSERT_TRUE(run.expect(menu)) << run.output();
+    run.type("0");
+    ASSERT_TRUE(run.expect("打印机序列号太长\n")) << run.output();
+    ASSERT_TRUE(run.expect(menu)) << run.output();
+    run.type("1");
+    ASSERT_TRUE(run.expect(kOperationMenu)) << run.output();
+    run.type("2");
+    ASSERT_TRUE(run.expect("CR80IsFeederNoEmpty r=0卡槽有卡\n")) << run.output();
+    run.type("-1");
+    EXPECT_EQ(0, run.wait()) << run.output();
+    unsetenv("CR80STUB_PRINTERS");
+}
+
 TEST(SimCr80Demo, NoSdkAndNoPrinter) {
     {
         ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("empty", false));

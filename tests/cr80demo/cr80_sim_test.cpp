@@ -28,6 +28,7 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"PrintSample", {"--printer", "A1"}, "SimCr80Demo.PrintsTheSampleUprightAndTurned"},
         Scenario{
             "SdkEraseRectangles", {"--printer", "A1"}, "SimCr80Sdk.EraseRectanglesAndCounters"},
+        Scenario{"SerialTooLong", {}, "SimCr80Demo.SerialNumberTooLongIsRefused"},
         Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 

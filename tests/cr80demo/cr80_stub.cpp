@@ -70,10 +70,12 @@ __attribute__((visibility("default"))) void cr80stub_set(const char* key, int va
 int libCR80LibInit(void) {
     return record("LibInit", "");
 }
+// Lists "A1\nB2", or the serial numbers in $CR80STUB_PRINTERS ("\n"-separated).
 int libCR80EnumUsbPrt(char* list, int* length, int* count) {
-    std::snprintf(list, 5120, "A1\nB2");
-    *length = 5;
-    *count = 2;
+    const char* printers = std::getenv("CR80STUB_PRINTERS");
+    *length = std::snprintf(list, 5120, "%s", printers ? printers : "A1\nB2");
+    *count = 1;
+    for (const char* c = list; *c; ++c) *count += *c == '\n';
     return record("EnumUsbPrt", "");
 }
 int libCR80IsFeederNoEmpty(const char* sn, int* hasCard) {

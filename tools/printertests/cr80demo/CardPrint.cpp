@@ -132,8 +132,8 @@ int libDrawCR80Image(const char* printer, const char* request, char* result) {
         return result_json_code(13, result, "不存在conditions");
     const Json::Value& conditions = doc["conditions"];
     const Json::Value& settings = conditions["PrintSettings"];
+    // "isDebug" has no effect.
     const bool rotate = flag(settings, "isRotate180", false);
-    flag(settings, "isDebug", false);
     const bool exportFile = flag(settings, "export_file", false);
     const int width = number(settings, "width", kCardWidth);
     const int height = number(settings, "height", kCardHeight);
