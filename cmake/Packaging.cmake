@@ -125,23 +125,24 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# shlibs file and ldconfig trigger for the packages holding shared libraries.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_DEVICES_PACKAGE_NAME kiosk-devices)
 set(CPACK_DEBIAN_DEVICES_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_DEVICES_PACKAGE_DEPENDS "adduser")
-set(CPACK_DEBIAN_DEVICES_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_DEVICES_PACKAGE_CONTROL_EXTRA
-  "${kq_generated}/debian/postinst;${kq_generated}/debian/prerm;${kq_generated}/debian/postrm;${kq_generated}/debian/conffiles")
+  "${kq_generated}/debian/postinst;${kq_generated}/debian/prerm;${kq_generated}/debian/postrm;${kq_generated}/debian/conffiles;${kq_packaging}/debian/triggers")
 set(CPACK_COMPONENT_DEVICES_DESCRIPTION
   "Kiosk device software: HTTP device service, drivers and consoles
- The device software of self-service card-issuing kiosks: devhttpd, the local
- HTTP service publishing the device SDK (started by systemd as devhttpd.service,
- listening on 127.0.0.1 by default), the shared libraries libdevsdk (mechanism
- boards), libkqCR80Printer (rewritable card printer) and libcardpaint (card
- pictures), the bench consoles and udev rules giving the service access to the
- boards and the printer.")
+The device software of self-service card-issuing kiosks: devhttpd, the local
+HTTP service publishing the device SDK (started by systemd as devhttpd.service,
+listening on 127.0.0.1 by default), the shared libraries libdevsdk (mechanism
+boards), libkqCR80Printer (rewritable card printer) and libcardpaint (card
+pictures), the bench consoles, and udev rules giving the service access to
+the boards and the printer.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME kiosk-devices-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
@@ -149,18 +150,20 @@ set(CPACK_COMPONENT_DEV_DEPENDS devices)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libmagick++-dev")
 set(CPACK_COMPONENT_DEV_DESCRIPTION
   "Kiosk device software: development files
- C headers, pkg-config files (devsdk, kqCR80Printer, cardpaint) and the CMake
- package KioskDevices (find_package(KioskDevices) gives the imported targets
- KioskDevices::devsdk, KioskDevices::kqCR80Printer and KioskDevices::cardpaint)
- for kiosk applications that link the device libraries.")
+C headers, pkg-config files (devsdk, kqCR80Printer, cardpaint) and the CMake
+package KioskDevices (find_package(KioskDevices) gives the imported targets
+KioskDevices::devsdk, KioskDevices::kqCR80Printer, KioskDevices::cardpaint)
+for kiosk applications that link the device libraries.")
 
 set(CPACK_DEBIAN_SIM_PACKAGE_NAME kiosk-sim)
 set(CPACK_DEBIAN_SIM_PACKAGE_SECTION devel)
+# kiosk-sim re-executes itself under the umockdev preload library.
+set(CPACK_DEBIAN_SIM_PACKAGE_DEPENDS "umockdev")
 set(CPACK_COMPONENT_SIM_DESCRIPTION
   "Simulated kiosk for developing against the device software
- kiosk-sim runs a program beside simulated mechanism boards and rewritable card
- printers on a simulated USB bus and on pseudo-terminals, with faults and
- operator actions, so that kiosk applications can be developed and tested
- without a machine.")
+kiosk-sim runs a program beside simulated mechanism boards and rewritable card
+printers on a simulated USB bus and on pseudo-terminals, with faults and
+operator actions, so that kiosk applications can be developed and tested
+without a machine.")
 
 include(CPack)

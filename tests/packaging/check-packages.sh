@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian packages from a release tree and checks them without
-# installing anything on this machine: lintian (no errors), the file list of each
-# package, sonames, the unit (systemd-analyze verify) and the udev rules, then
-# unpacks them into a scratch root (dpkg -x) and runs from there: devhttpd for one
-# heart_beat, and a host program built against the development package with
-# pkg-config and with find_package(KioskDevices).
+# Builds the Debian packages and checks them without installing anything on this
+# machine: lintian (no errors), the file list of each package, the maintainer
+# scripts, "apt install ./FILE.deb" simulated, then in a scratch root (dpkg -x):
+# sonames, the unit (systemd-analyze verify), the udev rules, one heart_beat of
+# the unpacked devhttpd, and a host program built against the development
+# package with pkg-config and with find_package(KioskDevices).
 # Build folder: $KQ_PACKAGE_BUILD_DIR (build/package).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -51,7 +51,7 @@ done
 echo "== lintian"
 # Warnings are shown; errors fail. Lintian refuses nothing when run as root, but
 # says so: that line is not a finding.
-lintian --fail-on error --no-tag-display-limit "$devices" "$dev" "$sim" 2>&1 |
+lintian --fail-on error --tag-display-limit 0 "$devices" "$dev" "$sim" 2>&1 |
   grep -v 'running with root privileges' || true
 lintian --fail-on error "$devices" "$dev" "$sim" >/dev/null 2>&1 || fail "lintian reports errors"
 
@@ -106,9 +106,18 @@ dpkg-deb -f "$dev" Depends | grep -q "kiosk-devices (= $version)" ||
   fail "kiosk-devices-dev does not depend on kiosk-devices $version"
 dpkg-deb -I "$devices" conffiles | grep -qx /etc/kiosk-devices/devhttpd.conf ||
   fail "devhttpd.conf is not a conffile"
+dpkg-deb -e "$devices" "$scratch/control"
 for script in postinst prerm postrm; do
-  dpkg-deb -I "$devices" "$script" >/dev/null || fail "kiosk-devices has no $script"
+  if [ -f "$scratch/control/$script" ]; then
+    sh -n "$scratch/control/$script" || fail "$script of kiosk-devices does not parse"
+  else
+    fail "kiosk-devices has no $script"
+  fi
 done
+
+echo "== apt install (simulated: dependencies resolve, nothing is installed)"
+apt-get install -s -q "$devices" "$dev" "$sim" >"$scratch/apt.log" 2>&1 ||
+  { cat "$scratch/apt.log" >&2; fail "apt cannot install the packages"; }
 
 root=$scratch/root
 mkdir -p "$root"
@@ -138,7 +147,7 @@ for line in "Restart=on-failure" "User=$user" "ProtectSystem=strict" "PrivateTmp
   "ReadWritePaths=-/kqlogs/kq_server_logs -/var/log/kqlogs -/var/log/kqrfid"; do
   grep -qxF "$line" "$unit" || fail "devhttpd.service lacks $line"
 done
-grep -q "adduser --system --group .*\"\$user\"" <(dpkg-deb -I "$devices" postinst) &&
+grep -q "adduser --system --group" <(dpkg-deb -I "$devices" postinst) &&
   grep -qx "user=$user" <(dpkg-deb -I "$devices" postinst) ||
   fail "postinst does not create the system user $user"
 
