@@ -17,11 +17,14 @@ set(kq_generated ${CMAKE_BINARY_DIR}/packaging)
 set(kq_datadir ${CMAKE_INSTALL_DATADIR}/kiosk-devices)
 set(kq_includedir ${CMAKE_INSTALL_INCLUDEDIR}/kiosk-devices)
 set(kq_cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/KioskDevices)
-# The service unit and udev rules belong below /lib when installing into /usr.
+# Installing into /usr (the packages), the unit and udev rules go below /lib and the
+# configuration below /etc; any other prefix keeps them inside it.
 if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
   set(kq_systemlib /lib)
+  set(kq_sysconfdir /etc)
 else()
   set(kq_systemlib lib)
+  set(kq_sysconfdir ${CMAKE_INSTALL_SYSCONFDIR})
 endif()
 
 # Programs of the kiosk-devices package.
@@ -86,7 +89,7 @@ install(FILES ${kq_generated}/devhttpd.service
 install(FILES ${kq_generated}/60-kiosk-devices.rules
   DESTINATION ${kq_systemlib}/udev/rules.d COMPONENT devices)
 install(FILES ${kq_packaging}/devhttpd.conf
-  DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/kiosk-devices COMPONENT devices)
+  DESTINATION ${kq_sysconfdir}/kiosk-devices COMPONENT devices)
 
 if(TARGET kiosk-sim)
   install(TARGETS kiosk-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
