@@ -40,12 +40,10 @@ if(TARGET KQCR80Printer)
 endif()
 
 # Shared libraries: the versioned file and soname link at run time, the link name
-# for development.
-if(TARGET devsdk_shared)
-  get_target_property(kq_devsdk_soversion devsdk_shared SOVERSION)
-  if(NOT kq_devsdk_soversion)
-    set_target_properties(devsdk_shared PROPERTIES VERSION 1.0.0 SOVERSION 1)
-  endif()
+# for development. libdevsdk gets the soname libdevsdk.so.1 here unless sdk/ sets one.
+get_target_property(kq_devsdk_soversion devsdk_shared SOVERSION)
+if(NOT kq_devsdk_soversion)
+  set_target_properties(devsdk_shared PROPERTIES VERSION 1.0.0 SOVERSION 1)
 endif()
 set(kq_libraries devsdk_shared kqCR80Printer cardpaint)
 foreach(library ${kq_libraries})
