@@ -11,6 +11,7 @@ packages=(
   umockdev libumockdev-dev libglib2.0-dev
   fonts-wqy-microhei zbar-tools netpbm
   curl wrk python3 procps socat
+  lintian fakeroot dpkg-dev systemd
 )
 
 missing=()
