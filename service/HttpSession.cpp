@@ -170,14 +170,15 @@ void HttpSession::OnHeader(error_code ec) {
         const auto expect = request.find(http::field::expect);
         if (expect != request.end() && beast::iequals(expect->value(), "100-continue")) {
             mStream.expires_after(mEngine.Limits().writeTime);
-            net::async_write(mStream, net::buffer(kContinue), [self = Self()](error_code ec, size_t) {
-                if (self->mClosed) return;
-                if (ec) {
-                    self->Close();
-                    return;
-                }
-                self->ReadBody();
-            });
+            net::async_write(mStream, net::buffer(kContinue),
+                             [self = Self()](error_code ec, size_t) {
+                                 if (self->mClosed) return;
+                                 if (ec) {
+                                     self->Close();
+                                     return;
+                                 }
+                                 self->ReadBody();
+                             });
             return;
         }
     }
@@ -435,13 +436,14 @@ void HttpSession::LingeringClose() {
 
 void HttpSession::DrainLinger() {
     mBuffer.clear();
-    mStream.async_read_some(mBuffer.prepare(kFirstRead), [self = Self()](error_code ec, size_t got) {
-        if (self->mClosed) return;
-        self->mLingered += got;
-        if (ec || self->mLingered > kLingerBytes) {
-            self->Close();
-            return;
-        }
-        self->DrainLinger();
-    });
+    mStream.async_read_some(mBuffer.prepare(kFirstRead),
+                            [self = Self()](error_code ec, size_t got) {
+                                if (self->mClosed) return;
+                                self->mLingered += got;
+                                if (ec || self->mLingered > kLingerBytes) {
+                                    self->Close();
+                                    return;
+                                }
+                                self->DrainLinger();
+                            });
 }

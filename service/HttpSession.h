@@ -77,11 +77,11 @@ class HttpSession : public Session {
     std::deque<std::string> mOut;
     size_t mOutBytes = 0;
     bool mWriting = false;
-    bool mStreaming = false;     // a handler timer is armed
-    bool mReplyDone = false;     // nothing more will be added to the reply
-    bool mCloseAfter = false;    // close once the reply is written
+    bool mStreaming = false;   // a handler timer is armed
+    bool mReplyDone = false;   // nothing more will be added to the reply
+    bool mCloseAfter = false;  // close once the reply is written
     bool mHandlerRunning = false;
-    bool mHeadSeen = false;        // the reply's head has been inspected
+    bool mHeadSeen = false;         // the reply's head has been inspected
     bool mReplyKeepsAlive = false;  // what the head says about keep-alive
     size_t mLingered = 0;
     StaticFile mFile;

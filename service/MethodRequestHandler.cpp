@@ -1,8 +1,7 @@
 #include "MethodRequestHandler.h"
 
-#include <sys/mman.h>
-
 #include <json/json.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <cstring>

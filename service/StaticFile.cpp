@@ -32,13 +32,13 @@ const char* TypeOf(const std::string& path) {
         const char* extension;
         const char* type;
     } kTypes[] = {
-        {".html", "text/html"},       {".htm", "text/html"},
-        {".css", "text/css"},         {".js", "application/javascript"},
+        {".html", "text/html"},        {".htm", "text/html"},
+        {".css", "text/css"},          {".js", "application/javascript"},
         {".json", "application/json"}, {".txt", "text/plain"},
-        {".png", "image/png"},        {".jpg", "image/jpeg"},
-        {".jpeg", "image/jpeg"},      {".gif", "image/gif"},
-        {".svg", "image/svg+xml"},    {".ico", "image/x-icon"},
-        {".woff", "font/woff"},       {".woff2", "font/woff2"},
+        {".png", "image/png"},         {".jpg", "image/jpeg"},
+        {".jpeg", "image/jpeg"},       {".gif", "image/gif"},
+        {".svg", "image/svg+xml"},     {".ico", "image/x-icon"},
+        {".woff", "font/woff"},        {".woff2", "font/woff2"},
         {".wasm", "application/wasm"}, {".map", "application/json"},
     };
     const size_t dot = path.rfind('.');

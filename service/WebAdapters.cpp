@@ -126,7 +126,8 @@ void HttpResponseAdapter::SendError(int errorCode, const char* fmt, ...) {
 }
 
 void WebSocketResponseAdapter::Frame(bool text, const char* data, size_t length) {
-    mFrames.push_back({text, std::string(data != nullptr ? data : "", data != nullptr ? length : 0)});
+    mFrames.push_back(
+        {text, std::string(data != nullptr ? data : "", data != nullptr ? length : 0)});
     mQueued += length;
 }
 

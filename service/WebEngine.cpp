@@ -40,11 +40,10 @@ WebEngine::~WebEngine() {
 bool WebEngine::Start(uint16_t port) {
     if (mRunning) return true;
     const size_t descriptors = DescriptorLimit();
-    mConnectionLimit =
-        std::max<size_t>(1, std::min(mConfig.limits.connections,
-                                     descriptors > kReservedDescriptors * 2
-                                         ? descriptors - kReservedDescriptors
-                                         : descriptors / 2));
+    mConnectionLimit = std::max<size_t>(
+        1, std::min(mConfig.limits.connections, descriptors > kReservedDescriptors * 2
+                                                    ? descriptors - kReservedDescriptors
+                                                    : descriptors / 2));
     mIo = std::make_unique<net::io_context>(1);
     boost::system::error_code ec;
     mAcceptor = std::make_unique<tcp::acceptor>(*mIo);
@@ -161,7 +160,8 @@ bool WebEngine::EvictOldestIdle() {
 }
 
 bool WebEngine::ReserveBody(size_t bytes) {
-    if (bytes > mConfig.limits.bodyBudgetBytes - std::min(mBodyBytes, mConfig.limits.bodyBudgetBytes)) {
+    if (bytes >
+        mConfig.limits.bodyBudgetBytes - std::min(mBodyBytes, mConfig.limits.bodyBudgetBytes)) {
         return false;
     }
     mBodyBytes += bytes;

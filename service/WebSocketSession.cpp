@@ -67,7 +67,8 @@ void WebSocketSession::OnMessage() {
     mEngine.MarkBusy(this);
     const EngineConfig& config = mEngine.Config();
     config.access->Touch();
-    auto request = std::make_shared<WebSocketRequestAdapter>(beast::buffers_to_string(mBuffer.data()));
+    auto request =
+        std::make_shared<WebSocketRequestAdapter>(beast::buffers_to_string(mBuffer.data()));
     mBuffer.consume(mBuffer.size());
     mEntry = config.handlers.Find("/ws");
     if (mEntry == nullptr) {

@@ -53,9 +53,8 @@ class Limits : public ServerFixture {
         limits.idleTime = std::chrono::milliseconds(500);
         limits.connections = connections;
         server.SetLimits(limits);
-        server.AddHandler(std::make_shared<EchoHandler>("/echo", [](IWebRequest& r) {
-            return r.Body();
-        }));
+        server.AddHandler(
+            std::make_shared<EchoHandler>("/echo", [](IWebRequest& r) { return r.Body(); }));
         ServerFixture::Start();
     }
 };
@@ -83,7 +82,8 @@ TEST_F(Limits, BodiesHeldAtOnceStayWithinTheBudget) {
     // Two connections announce 4 KiB each and send nothing more: the budget is spent.
     TestConnection first(port), second(port);
     for (TestConnection* connection : {&first, &second}) {
-        ASSERT_TRUE(connection->Send("POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: 4096\r\n\r\n"));
+        ASSERT_TRUE(
+            connection->Send("POST /echo HTTP/1.1\r\nHost: h\r\nContent-Length: 4096\r\n\r\n"));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(Exchange(port, Post("/echo", "small")).status, 503);

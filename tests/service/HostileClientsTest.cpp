@@ -9,12 +9,12 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -119,8 +119,9 @@ TEST_F(HostileClients, DeeplyNestedBodiesGetTheirResultDocument) {
 
 TEST_F(HostileClients, OversizedBodyIsRefusedBeforeItIsSent) {
     TestConnection connection(service.Port());
-    ASSERT_TRUE(connection.Send(
-        "POST /api/call_method/heart_beat HTTP/1.1\r\nHost: h\r\nContent-Length: 16777216\r\n\r\n"));
+    ASSERT_TRUE(
+        connection.Send("POST /api/call_method/heart_beat HTTP/1.1\r\nHost: h\r\nContent-Length: "
+                        "16777216\r\n\r\n"));
     HttpReply reply;
     ASSERT_TRUE(connection.Read(reply));
     EXPECT_EQ(reply.status, 413);
@@ -229,8 +230,7 @@ TEST_F(HostileClients, IdleAndSlowConnectionsDoNotLockOthersOut) {
     stop = true;
     trickle.join();
     // The figure belongs to the benchmark; shown here for the record.
-    std::cout << "slowest heart_beat beside 1200 idle and slow connections: " << slowest
-              << " us\n";
+    std::cout << "slowest heart_beat beside 1200 idle and slow connections: " << slowest << " us\n";
 }
 
 }  // namespace
