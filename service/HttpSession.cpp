@@ -39,6 +39,22 @@ bool IsParseError(const error_code& ec) {
            ec != http::error::partial_message && ec != http::error::end_of_stream;
 }
 
+class BeastHeaders : public HeaderSource {
+  public:
+    explicit BeastHeaders(http::fields fields) : mFields(std::move(fields)) {}
+    std::map<std::string, std::string> Headers() const override {
+        std::map<std::string, std::string> headers;
+        for (const auto& field : mFields) {
+            if (headers.size() >= kMaxRequestHeaders) break;
+            headers.emplace(std::string(field.name_string()), std::string(field.value()));
+        }
+        return headers;
+    }
+
+  private:
+    http::fields mFields;
+};
+
 HttpRequestParts PartsOf(http::request<http::string_body>& request, const RequestTarget& target) {
     HttpRequestParts parts;
     parts.uri = target.path;
@@ -46,10 +62,7 @@ HttpRequestParts PartsOf(http::request<http::string_body>& request, const Reques
     parts.proto = request.version() == 10 ? "HTTP/1.0" : "HTTP/1.1";
     parts.query = target.query;
     parts.body = std::move(request.body());
-    for (const auto& field : request) {
-        if (parts.headers.size() >= kMaxRequestHeaders) break;
-        parts.headers.emplace(std::string(field.name_string()), std::string(field.value()));
-    }
+    parts.headers = std::make_unique<BeastHeaders>(std::move(request.base()));
     return parts;
 }
 
@@ -123,6 +136,17 @@ void HttpSession::ReadHeader() {
     mParser.emplace();
     mParser->header_limit(static_cast<uint32_t>(mEngine.Limits().headerBytes));
     mParser->body_limit(mEngine.Limits().bodyBytes);
+    // A request usually arrives whole in one read: what is buffered is parsed
+    // at once, without another round through the event loop.
+    error_code ec;
+    if (!ParseBuffered(ec)) {
+        OnHeader(ec);
+        return;
+    }
+    if (mParser->is_header_done()) {
+        OnHeader({});
+        return;
+    }
     mStream.expires_after(mEngine.Limits().headerTime);
     http::async_read_header(mStream, mBuffer, *mParser,
                             [self = Self()](error_code ec, size_t) { self->OnHeader(ec); });
@@ -185,7 +209,27 @@ void HttpSession::OnHeader(error_code ec) {
     ReadBody();
 }
 
+bool HttpSession::ParseBuffered(error_code& ec) {
+    const bool header = !mParser->is_header_done();
+    while (mBuffer.size() > 0 && (header ? !mParser->is_header_done() : !mParser->is_done())) {
+        const size_t used = mParser->put(mBuffer.data(), ec);
+        mBuffer.consume(used);
+        if (ec == http::error::need_more) {
+            ec = {};
+            return true;
+        }
+        if (ec) return false;
+        if (used == 0) return true;
+    }
+    return true;
+}
+
 void HttpSession::ReadBody() {
+    error_code ec;
+    if (!ParseBuffered(ec)) {
+        OnBody(ec);
+        return;
+    }
     if (mParser->is_done()) {
         Dispatch();
         return;

@@ -36,6 +36,9 @@ class HttpSession : public Session {
     void WaitForRequest();
     void ReadHeader();
     void OnHeader(boost::system::error_code ec);
+    // Feeds buffered bytes to the parser, up to the end of the headers or of
+    // the message; false with ec on a parse error.
+    bool ParseBuffered(boost::system::error_code& ec);
     void ReadBody();
     void OnBody(boost::system::error_code ec);
     void Dispatch();

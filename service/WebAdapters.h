@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,10 +17,17 @@
 // printf-style formatting into a string of whatever size the text needs.
 std::string FormatText(const char* fmt, va_list args);
 
+// The headers of a request, turned into a map only when a handler asks.
+class HeaderSource {
+  public:
+    virtual ~HeaderSource() = default;
+    // First occurrence of each name, at most 40 names.
+    virtual std::map<std::string, std::string> Headers() const = 0;
+};
+
 struct HttpRequestParts {
     std::string uri, method, proto, query, body;
-    // First occurrence of each name, at most the adapter's limit of names.
-    std::map<std::string, std::string> headers;
+    std::unique_ptr<HeaderSource> headers;
 };
 
 class HttpRequestAdapter : public IWebRequest {
@@ -32,7 +40,9 @@ class HttpRequestAdapter : public IWebRequest {
     std::string Query() const override { return mParts.query; }
     std::string Body() const override { return mParts.body; }
     std::string GetVariable(const std::string& name) const override;
-    std::map<std::string, std::string> Headers() const override { return mParts.headers; }
+    std::map<std::string, std::string> Headers() const override {
+        return mParts.headers ? mParts.headers->Headers() : std::map<std::string, std::string>();
+    }
 
   private:
     HttpRequestParts mParts;
