@@ -24,6 +24,8 @@ namespace {
 constexpr size_t kReadRoom = 16 * 1024;
 // First read of a request on an empty buffer.
 constexpr size_t kFirstRead = 1024;
+// Buffer an idle connection may keep between requests.
+constexpr size_t kKeptBuffer = 4096;
 // Size of the pieces a file is sent in.
 constexpr size_t kFileChunk = 64 * 1024;
 // After a refusal: how long and how much the client's rest is read and dropped.
@@ -117,8 +119,8 @@ void HttpSession::WaitForRequest() {
         ReadHeader();
         return;
     }
-    // An idle connection keeps no buffer.
-    mBuffer.shrink_to_fit();
+    // An idle connection keeps no more than a small buffer.
+    if (mBuffer.capacity() > kKeptBuffer) mBuffer.shrink_to_fit();
     mStream.expires_after(mEngine.Limits().idleTime);
     mStream.async_read_some(mBuffer.prepare(kFirstRead),
                             [self = Self()](error_code ec, size_t got) {

@@ -12,6 +12,13 @@ namespace http = beast::http;
 namespace websocket = beast::websocket;
 using error_code = boost::system::error_code;
 
+namespace {
+
+// Buffer a client may keep between messages.
+constexpr size_t kKeptBuffer = 4096;
+
+}  // namespace
+
 WebSocketSession::WebSocketSession(WebEngine& engine, beast::tcp_stream&& stream)
     : mEngine(engine), mSocket(std::move(stream)), mTimer(engine.Io()) {}
 
@@ -70,6 +77,8 @@ void WebSocketSession::OnMessage() {
     auto request =
         std::make_shared<WebSocketRequestAdapter>(beast::buffers_to_string(mBuffer.data()));
     mBuffer.consume(mBuffer.size());
+    // A large message leaves no large buffer behind on a client that waits.
+    if (mBuffer.capacity() > kKeptBuffer) mBuffer.shrink_to_fit();
     mEntry = config.handlers.Find("/ws");
     if (mEntry == nullptr) {
         if (config.documentRoot.empty()) {
