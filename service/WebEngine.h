@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <list>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "AccessStamp.h"
