@@ -3,7 +3,8 @@
 # devhttpd's heart_beat (answered on the network thread), against add_filter_dev
 # (a method without device I/O that takes the one-at-a-time worker path), and
 # against the bare civetweb engine answering the same 27 bytes. The web layer
-# alone, without the SDK, shows which part of the cost is the SDK's. wrk takes
+# alone, without the SDK, shows which part of the cost is the SDK's, and a bare
+# single-threaded Beast server which part is the engine's own. wrk takes
 # more than one of two cores, so the server's CPU time per request is the
 # fairer efficiency figure; figures are ratios against the bare engine.
 # Then hostile clients: RSS after $KQ_BENCH_HOSTILE requests of the kinds the
@@ -21,7 +22,7 @@ hostile_requests=${KQ_BENCH_HOSTILE:-100000}
 
 if [ "${KQ_BENCH_SKIP_BUILD:-0}" != 1 ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_SANITIZE=OFF >/dev/null
-  cmake --build "$build" --target devhttpd bare_heart_beat web_heart_beat -j"$(nproc)" >/dev/null
+  cmake --build "$build" --target devhttpd bare_heart_beat bare_beast_heart_beat web_heart_beat -j"$(nproc)" >/dev/null
 fi
 
 free_port() {
@@ -57,9 +58,13 @@ pids+=($!)
 web_port=$(free_port)
 "$build/bin/web_heart_beat" "$web_port" &
 pids+=($!)
+beast_port=$(free_port)
+"$build/bin/bare_beast_heart_beat" "$beast_port" &
+pids+=($!)
 wait_port "$service_port"
 wait_port "$bare_port"
 wait_port "$web_port"
+wait_port "$beast_port"
 
 # CPU time of a process in clock ticks, user and system.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
@@ -84,10 +89,12 @@ heart_beat=$(measure "$service_port" "${pids[0]}" "$beat" "$beat_reply")
 serial=$(measure "$service_port" "${pids[0]}" "$filter" "")
 bare=$(measure "$bare_port" "${pids[1]}" "$beat" "$beat_reply")
 web=$(measure "$web_port" "${pids[2]}" "$beat" "$beat_reply")
+beast=$(measure "$beast_port" "${pids[3]}" "$beat" "$beat_reply")
 echo "devhttpd heart_beat:     ${heart_beat#RESULT }"
 echo "devhttpd add_filter_dev: ${serial#RESULT }"
 echo "bare civetweb:           ${bare#RESULT }"
 echo "web layer, no SDK:       ${web#RESULT }"
+echo "bare Beast:              ${beast#RESULT }"
 
 flood=$(python3 bench/web/hostile.py "$service_port" "${pids[0]}" "$hostile_requests")
 crowd=$(python3 bench/web/hostile.py "$service_port" "${pids[0]}" crowd)
@@ -109,12 +116,14 @@ se = dict(rps=$(field "$serial" rps), cpu=$(field "$serial" cpu_us_per_request),
           bad=$(field "$serial" bad) + $(field "$serial" errors))
 bare = dict(rps=$(field "$bare" rps), cpu=$(field "$bare" cpu_us_per_request))
 web = dict(rps=$(field "$web" rps), cpu=$(field "$web" cpu_us_per_request))
+beast = dict(rps=$(field "$beast" rps), cpu=$(field "$beast" cpu_us_per_request))
 rss_mb = $(field "$flood" rss_kib) / 1024
 idle = $((idle_after - idle_before))
 r = lambda a, b: a / b if b else 0.0
 print(f"heart_beat:     cpu/request {r(hb['cpu'], bare['cpu']):.2f}, requests/s {r(hb['rps'], bare['rps']):.2f} of bare civetweb, p99 {hb['p99']:.0f} us")
 print(f"add_filter_dev: cpu/request {r(se['cpu'], bare['cpu']):.2f}, requests/s {r(se['rps'], bare['rps']):.2f} of bare civetweb, p99 {se['p99']:.0f} us")
 print(f"web layer:      cpu/request {r(web['cpu'], bare['cpu']):.2f}, requests/s {r(web['rps'], bare['rps']):.2f} of bare civetweb")
+print(f"bare Beast:     cpu/request {r(beast['cpu'], bare['cpu']):.2f}, requests/s {r(beast['rps'], bare['rps']):.2f} of bare civetweb")
 print(f"RSS after hostile requests {rss_mb:.1f} MB, idle CPU {idle} ticks")
 goals = {
     "heart_beat cpu <= 1.0": r(hb['cpu'], bare['cpu']) <= 1.0,
