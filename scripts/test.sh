@@ -33,7 +33,7 @@ for bench in "$build"/bin/*_bench; do
   [ -x "$bench" ] || continue
   case "$(basename "$bench")" in
     sim_exchange_bench)
-      line="$build/ksim-bench-serial"
+      line="$(cd "$build" && pwd)/ksim-bench-serial"
       KSIM_BENCH_SERIAL="$line" "$build/bin/kiosk-sim" --speed 0 --board 09 --serial "$line:09" \
         -- "$bench" --benchmark_min_time=0.01 ;;
     *) "$bench" --benchmark_min_time=0.01 ;;
