@@ -69,8 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Portrait,
                                                           ? "Minus" + std::to_string(-c.portrait)
                                                           : std::to_string(c.portrait);
                              return std::to_string(static_cast<int>(c.width)) + "x" +
-                                    std::to_string(static_cast<int>(c.height)) + "Portrait" +
-                                    flag;
+                                    std::to_string(static_cast<int>(c.height)) + "Portrait" + flag;
                          });
 
 TEST(Portrait, TurnsWhatIsAlreadyDrawn) {

@@ -7,12 +7,12 @@
 #include <sstream>
 #include <vector>
 
+#include "ControlClient.h"
 #include "DeviceRequests.h"
 #include "LogSink.h"
 #include "MockPrinter.h"
 #include "PrinterBatch.h"
 #include "SdkChannel.h"
-#include "ControlClient.h"
 #include "Timing.h"
 
 namespace {

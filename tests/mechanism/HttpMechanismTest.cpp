@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "Devhttpd.h"
 #include "ControlClient.h"
+#include "Devhttpd.h"
 
 namespace {
 

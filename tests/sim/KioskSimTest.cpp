@@ -192,8 +192,8 @@ TEST(KioskSimUsb, CablePullAndReplace) {
 
 TEST(KioskSimUsb, UnplugFaultTakesTheBoardAwayMidExchange) {
     SimRun r = runSim({"--board", "09", "--fault", "0:unplug,cmd=0x4001,ms=200"},
-                      {"xfer", "0", "0001", "4001", "00", "300", "await-devices", "1", "10000", "xfer", "0",
-                       "0002", "4001", "00", "300"});
+                      {"xfer", "0", "0001", "4001", "00", "300", "await-devices", "1", "10000",
+                       "xfer", "0", "0002", "4001", "00", "300"});
     EXPECT_EQ(r.status, 1) << r.out << r.log;
     EXPECT_TRUE(contains(r.lines("error")[0], "NO_DEVICE")) << r.out;
     EXPECT_EQ(r.lines("reply").size(), 1u) << r.out;

@@ -111,7 +111,8 @@ SimRun runSim(const std::vector<std::string>& simArgs, const std::vector<std::st
         run.status = -1;
     }
     run.out = slurp(outPath);
-    if (run.status == -1) run.out += "\n[stopped after " + std::to_string(options.timeoutMs) + " ms]";
+    if (run.status == -1)
+        run.out += "\n[stopped after " + std::to_string(options.timeoutMs) + " ms]";
     run.log = slurp(logPath);
     return run;
 }
