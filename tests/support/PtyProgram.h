@@ -1,6 +1,8 @@
-// A program on a pseudo-terminal, as a technician runs the console: keys
-// typed one by one, the screen read back, the terminal's settings visible.
-// Every wait is bounded; the destructor kills a program still running.
+// A console program on a pseudo-terminal, as a technician runs it: keys typed,
+// the screen read back, the terminal's settings visible, the exit collected.
+// Every wait is bounded. The destructor kills a program still running, and
+// fails the test when the program ended on its own with a status nobody read
+// (a sanitizer report at exit shows only there).
 #pragma once
 
 #include <sys/types.h>
@@ -9,18 +11,28 @@
 #include <string>
 #include <vector>
 
-class PtyConsole {
+namespace kqtest {
+
+struct PtyOptions {
+    std::string workDir;  // empty: the test's own working folder
+    bool raw = false;     // raw terminal (no echo, output bytes unchanged) instead of line mode
+};
+
+class PtyProgram {
   public:
-    explicit PtyConsole(const std::vector<std::string>& argv);
-    ~PtyConsole();
-    PtyConsole(const PtyConsole&) = delete;
-    PtyConsole& operator=(const PtyConsole&) = delete;
+    explicit PtyProgram(const std::vector<std::string>& argv, PtyOptions options = {});
+    ~PtyProgram();
+    PtyProgram(const PtyProgram&) = delete;
+    PtyProgram& operator=(const PtyProgram&) = delete;
 
     bool started() const { return mPid > 0; }
     pid_t pid() const { return mPid; }
     // Waits until text has appeared after the previous match.
     bool expect(const std::string& text, int timeoutMs = 30000);
+    // Keys typed one by one.
     void type(const std::string& keys);
+    // A whole line and its newline in one write.
+    void typeLine(const std::string& line);
     // Exit status (128 + signal when killed by one), or -1 after timeoutMs.
     int wait(int timeoutMs = 30000);
     // The terminal's settings as the program sees them, and before it started.
@@ -39,3 +51,5 @@ class PtyConsole {
     size_t mSeen = 0;
     bool mClosed = false;
 };
+
+}  // namespace kqtest
