@@ -18,4 +18,4 @@ ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
 fuzz=${KQ_FUZZ_BUILD_DIR:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_FUZZ_ONLY=ON -DKQ_WERROR=ON
 cmake --build "$fuzz" -j"$(nproc)"
-ctest --test-dir "$fuzz" --output-on-failure --no-tests=ignore
+ctest --test-dir "$fuzz" --output-on-failure --no-tests=error
