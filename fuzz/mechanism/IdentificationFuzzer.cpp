@@ -26,8 +26,14 @@ constexpr int kSteps = sizeof(kSequence) / sizeof(kSequence[0]);
 // The longest reply data an exchange delivers.
 constexpr int kLongestReplyData = 3489;
 // Link results and board state bytes an exchange can end with instead of a reply.
-constexpr int kFailures[] = {DEVLINK_NO_REPLY, DEVLINK_WRITE_FAILED, DEVLINK_REPLY_TOO_LONG,
-                             DEVLINK_BAD_REPLY, 1, -1, 0x4E, 0x7F};
+constexpr int kFailures[] = {DEVLINK_NO_REPLY,
+                             DEVLINK_WRITE_FAILED,
+                             DEVLINK_REPLY_TOO_LONG,
+                             DEVLINK_BAD_REPLY,
+                             1,
+                             -1,
+                             0x4E,
+                             0x7F};
 
 // Each exchange takes from the input an outcome byte (0xE0 and above: a failure from
 // kFailures) and, for a reply, a 16-bit length and that many data bytes.
@@ -44,7 +50,8 @@ struct Board {
         check(step < kSteps && command == kSequence[step]);
         check(package == 5);
         const bool withParameter = step >= 2;
-        check(withParameter ? (parameter != nullptr && len == 1) : (parameter == nullptr && len == 0));
+        check(withParameter ? (parameter != nullptr && len == 1)
+                            : (parameter == nullptr && len == 0));
         ++step;
         check(reply != nullptr && replyLen != nullptr);
         *replyLen = 0;
@@ -94,11 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int rc = analyzeFlashNormal(&board, 5, &info);
     gBoard = nullptr;
 
-    const InfoText* fields[] = {&info.path,     &info.firmware,  &info.device,
-                                &info.deviceType_hex, &info.deviceType_c, &info.deviceName,
-                                &info.firmware32, &info.pici,    &info.DevID,
-                                &info.SerialNumber, &info.PrinterID, &info.QRCodeGun,
-                                &info.Board};
+    const InfoText* fields[] = {
+        &info.path,       &info.firmware,   &info.device, &info.deviceType_hex, &info.deviceType_c,
+        &info.deviceName, &info.firmware32, &info.pici,   &info.DevID,          &info.SerialNumber,
+        &info.PrinterID,  &info.QRCodeGun,  &info.Board};
     for (const InfoText* field : fields) check(terminated(*field));
 
     const bool blockRefused = rc == kBadInfoMarker || rc == kBadInfoChecksum;

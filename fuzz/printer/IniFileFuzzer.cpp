@@ -48,8 +48,8 @@ IniSections expectedSections(const std::string& text) {
         start = end + 1;
         if (line.empty() || line[0] == '#') continue;
         if (line[0] == '[') {
-            section = line.substr(1, line.find(']') == std::string::npos ? std::string::npos
-                                                                           : line.find(']') - 1);
+            section = line.substr(
+                1, line.find(']') == std::string::npos ? std::string::npos : line.find(']') - 1);
             sections[section];
             continue;
         }

@@ -156,8 +156,8 @@ void sendCommand(FuzzPort& port, Form form, int retries, int copyLen) {
         check(static_cast<unsigned char>(out[i]) == byteAt(from + static_cast<size_t>(i)));
     }
     if (keepsWord) {
-        const uint32_t word = byteAt(1) | byteAt(2) << 8 | byteAt(3) << 16 |
-                              static_cast<uint32_t>(byteAt(4)) << 24;
+        const uint32_t word =
+            byteAt(1) | byteAt(2) << 8 | byteAt(3) << 16 | static_cast<uint32_t>(byteAt(4)) << 24;
         check(static_cast<uint32_t>(link.lastReplyWord()) == word);
         check(rc == (byteAt(5) != 0 ? ecp::kPrinterFailed : ecp::kOk));
     } else {
@@ -180,7 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mode == 0) {
         readAlone(port);
     } else {
-        sendCommand(port, mode == 1 ? Form::Standard : mode == 2 ? Form::Image : Form::Iap,
+        sendCommand(port,
+                    mode == 1   ? Form::Standard
+                    : mode == 2 ? Form::Image
+                                : Form::Iap,
                     retries, copyLen);
     }
     return 0;
