@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "cardpaint_character.h"
 
 namespace _character {
@@ -12,22 +13,6 @@ namespace {
 constexpr size_t kPadArea = 256;
 constexpr size_t kByteTextArea = 10240;
 constexpr size_t kHexBytes = 1024;
-
-// Only ASCII bytes are mapped: passing the bytes of a UTF-8 sequence through the
-// wide-character mapping would change them under a UTF-8 locale.
-void mapAscii(char* out, const char* text, bool upper) {
-    for (; *text != '\0'; ++text, ++out) {
-        const char c = *text;
-        if (upper && c >= 'a' && c <= 'z') {
-            *out = static_cast<char>(c - 'a' + 'A');
-        } else if (!upper && c >= 'A' && c <= 'Z') {
-            *out = static_cast<char>(c - 'A' + 'a');
-        } else {
-            *out = c;
-        }
-    }
-    *out = '\0';
-}
 
 // Copies text into out, cut so that text and its NUL fit in capacity bytes.
 void copyBounded(const std::string& text, char* out, size_t capacity) {
@@ -39,11 +24,11 @@ void copyBounded(const std::string& text, char* out, size_t capacity) {
 }  // namespace
 
 void lowerCase(char* out, const char* text) {
-    mapAscii(out, text, false);
+    kqbase::mapAsciiCase(out, text, false);
 }
 
 void upperCase(char* out, const char* text) {
-    mapAscii(out, text, true);
+    kqbase::mapAsciiCase(out, text, true);
 }
 
 void CSreplace(std::string& text, std::string& from, std::string& to, int count) {

@@ -1,53 +1,26 @@
 #include "Device.h"
 
-#include <sys/stat.h>
-
-#include <chrono>
 #include <cstring>
-#include <ctime>
 
 #include "LinkCodes.h"
 
 namespace {
-std::string& traceDir() {
-    static std::string dir = "/var/log/kqlogs/";
-    return dir;
-}
-
-bool directoryExists(const std::string& dir) {
-    struct stat st {};
-    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-struct Stamp {
-    std::tm parts;
-    int millis;
-    std::int64_t epochMs;
-};
-
-// Trace files and lines carry the wall-clock time in the fixed zone UTC+8.
-Stamp nowUtc8() {
-    const auto now = std::chrono::system_clock::now();
-    const std::int64_t ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    std::time_t shifted = static_cast<std::time_t>(ms / 1000 + 8 * 3600);
-    Stamp s{};
-    gmtime_r(&shifted, &s.parts);
-    s.millis = static_cast<int>(ms % 1000);
-    s.epochMs = ms;
-    return s;
+kqbase::TraceFolder& traceFolder() {
+    static kqbase::TraceFolder folder("/var/log/kqlogs/");
+    return folder;
 }
 }  // namespace
 
 void Device::setTraceDirectory(const std::string& dir) {
-    traceDir() = dir;
+    traceFolder().set(dir);
 }
+
 bool Device::tracing() {
-    return directoryExists(traceDir());
+    return traceFolder().exists();
 }
 
 std::string Device::traceDirectory() {
-    return traceDir();
+    return traceFolder().get();
 }
 
 Device::~Device() = default;
@@ -102,48 +75,27 @@ int Device::SendCommandAndWaitRec(short packageNum, short cmdCode, short state, 
 }
 
 void Device::Debug(const char* msg, const char* text, unsigned char* data, int len) {
-    const std::string dir = traceDir();
-    if (!directoryExists(dir)) return;
-    const Stamp now = nowUtc8();
-    char buf[160];
-    if (!mLogFile) {
-        std::snprintf(buf, sizeof buf, "%s1_kqdev_%.4d%.2d%.2d_%.2d%.2d%.2d.log", dir.c_str(),
-                      now.parts.tm_year + 1900, now.parts.tm_mon + 1, now.parts.tm_mday,
-                      now.parts.tm_hour, now.parts.tm_min, now.parts.tm_sec);
-        mLogFile.reset(std::fopen(buf, "ab"));
-        if (!mLogFile) return;
-        mLastLogMs = 0;
-    }
-    std::string line = msg ? msg : "";
-    std::snprintf(buf, sizeof buf, ":(%.4d-%.2d-%.2d %.2d:%.2d:%.2d %.3d)",
-                  now.parts.tm_year + 1900, now.parts.tm_mon + 1, now.parts.tm_mday,
-                  now.parts.tm_hour, now.parts.tm_min, now.parts.tm_sec, now.millis);
-    line += buf;
-    const auto interval = static_cast<std::uint32_t>(now.epochMs - mLastLogMs);
-    if (interval > 60000) {
-        line += "((间隔????? MS):";
-    } else {
-        std::snprintf(buf, sizeof buf, "(间隔%.5u MS):", interval);
-        line += buf;
-    }
+    const kqbase::TraceFolder& folder = traceFolder();
+    if (!folder.exists()) return;
+    const std::int64_t now = kqbase::wallClockMs();
+    const kqbase::Utc8Stamp stamp = kqbase::utc8StampMs(now);
+    if (!mTrace.ready(folder.get(), stamp)) return;
+    std::string line = mTrace.head(msg, stamp, now);
+    char part[32];
     if (len > 0 && data) {
-        std::snprintf(buf, sizeof buf, "数据长度%3d: ", len);
-        line += buf;
+        std::snprintf(part, sizeof part, "数据长度%3d: ", len);
+        line += part;
         for (int i = 0; i < len; ++i) {
-            std::snprintf(buf, sizeof buf, "%.2X ", data[i]);
-            line += buf;
+            std::snprintf(part, sizeof part, "%.2X ", data[i]);
+            line += part;
         }
     }
     if (text) line += text;
-    line += "\r\n";
-    std::fwrite(line.data(), 1, line.size(), mLogFile.get());
-    std::fflush(mLogFile.get());
-    mLastLogMs = now.epochMs;
+    mTrace.write(line, now);
 }
 
 void Device::DeviceStringLog(char* text) {
-    if (!text) return;
-    if (!directoryExists(traceDir())) return;
+    if (!text || !tracing()) return;
     const std::string cut(text, strnlen(text, 256));
     Debug("", cut.c_str(), nullptr, 0);
 }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/TraceFile.h"
+
 class Device {
   public:
     Device() = default;
@@ -33,10 +35,6 @@ class Device {
     static void setTraceDirectory(const std::string& dir);
     static std::string traceDirectory();
 
-  protected:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> mLogFile;
-    std::int64_t mLastLogMs = 0;
+  private:
+    kqbase::TraceFile mTrace;
 };

@@ -19,72 +19,30 @@ void putSequence(unsigned char* at, unsigned int sequence) {
 }
 }  // namespace
 
-UsbPort::UsbPort() {
-    for (int& i : mMatchIndex) i = -1;
-}
+UsbPort::UsbPort() = default;
 
-UsbPort::UsbPort(unsigned short vid, unsigned short pid) : UsbPort() {
-    mVid = vid;
-    mPid = pid;
-    if (libusb_init(&mOwnContext) < 0) {
-        mOwnContext = nullptr;
-        return;
-    }
-    const ssize_t count = libusb_get_device_list(mOwnContext, &mOwnList);
-    if (count < 0) {
-        mOwnList = nullptr;
-        return;
-    }
-    for (ssize_t i = 0; i < count && mMatchCount < kMaxMatches; ++i) {
-        libusb_device_descriptor desc{};
-        if (libusb_get_device_descriptor(mOwnList[i], &desc) != 0) continue;
-        if (desc.idVendor == vid && desc.idProduct == pid) {
-            mMatchIndex[mMatchCount++] = static_cast<int>(i);
-        }
-    }
-}
+UsbPort::UsbPort(unsigned short vid, unsigned short pid)
+    : mOwnContext(kqbase::makeUsbContext()),
+      mOwnList(std::make_unique<kqbase::UsbDeviceList>(mOwnContext.get())),
+      mMatches(mOwnList->matching(vid, pid, kMaxMatches)) {}
 
 UsbPort::~UsbPort() {
     Close();
-    releaseDevice();
-    if (mOwnList) libusb_free_device_list(mOwnList, 1);
-    if (mOwnContext) libusb_exit(mOwnContext);
-}
-
-void UsbPort::releaseDevice() {
-    if (mDevice) libusb_unref_device(mDevice);
-    mDevice = nullptr;
 }
 
 int UsbPort::Open(libusb_device* device) {
     if (!device) return -1;
     Close();
-    libusb_device_handle* handle = nullptr;
-    if (libusb_open(device, &handle) != 0) return -1;
-    libusb_config_descriptor* config = nullptr;
-    if (libusb_get_config_descriptor(device, 0, &config) != 0) {
-        libusb_close(handle);
-        return -1;
-    }
-    libusb_set_auto_detach_kernel_driver(handle, 1);
-    if (libusb_claim_interface(handle, 0) != 0) {
-        libusb_free_config_descriptor(config);
-        libusb_close(handle);
-        return -1;
-    }
-    if (device != mDevice) {
-        libusb_ref_device(device);
-        releaseDevice();
-        mDevice = device;
-    }
-    mHandle = handle;
-    mConfig = config;
+    kqbase::UsbConfig config = kqbase::firstConfig(device);
+    if (!config || mClaim.open(device, false) != 0) return -1;
+    if (device != mDevice.get()) mDevice.reset(device);
+    mConfig = std::move(config);
     // A device with fewer interfaces or endpoints leaves those references empty.
     for (int itf = 0; itf < 2; ++itf) {
         for (int ep = 0; ep < 2; ++ep) {
             const libusb_endpoint_descriptor* found = nullptr;
-            if (itf < config->bNumInterfaces && config->interface[itf].num_altsetting > 0) {
-                const libusb_interface_descriptor& alt = config->interface[itf].altsetting[0];
+            if (itf < mConfig->bNumInterfaces && mConfig->interface[itf].num_altsetting > 0) {
+                const libusb_interface_descriptor& alt = mConfig->interface[itf].altsetting[0];
                 if (ep < alt.bNumEndpoints) found = &alt.endpoint[ep];
             }
             mEndpoints[itf * 2 + ep] = found;
@@ -94,42 +52,39 @@ int UsbPort::Open(libusb_device* device) {
 }
 
 int UsbPort::Open(int index) {
-    if (!mOwnList || index < 0 || index >= mMatchCount) return -1;
-    return Open(mOwnList[mMatchIndex[index]]);
+    if (!mOwnList || index < 0 || index >= matchCount()) return -1;
+    return Open((*mOwnList)[mMatches[index]]);
 }
 
 int UsbPort::reOpen() {
-    return Open(mDevice);
+    return Open(mDevice.get());
 }
 
 int UsbPort::Close() {
-    if (!mHandle) return 0;
-    libusb_release_interface(mHandle, 0);
-    if (mConfig) libusb_free_config_descriptor(mConfig);
-    mConfig = nullptr;
+    if (!mClaim.handle()) return 0;
+    mClaim.close();
+    mConfig.reset();
     for (auto& ep : mEndpoints) ep = nullptr;
-    libusb_close(mHandle);
-    mHandle = nullptr;
     return 0;
 }
 
 int UsbPort::bulkOut(unsigned char* packet, int len, unsigned timeoutMs) {
-    if (!mHandle) return LIBUSB_ERROR_NO_DEVICE;
+    if (!mClaim.handle()) return LIBUSB_ERROR_NO_DEVICE;
     int sent = 0;
-    return libusb_bulk_transfer(mHandle, ecp::kEndpointOut, packet, len, &sent, timeoutMs);
+    return libusb_bulk_transfer(mClaim.handle(), ecp::kEndpointOut, packet, len, &sent, timeoutMs);
 }
 
 int UsbPort::interruptOut(unsigned char endpoint, unsigned char* packet, int len,
                           unsigned timeoutMs) {
-    if (!mHandle) return LIBUSB_ERROR_NO_DEVICE;
+    if (!mClaim.handle()) return LIBUSB_ERROR_NO_DEVICE;
     int sent = 0;
-    return libusb_interrupt_transfer(mHandle, endpoint, packet, len, &sent, timeoutMs);
+    return libusb_interrupt_transfer(mClaim.handle(), endpoint, packet, len, &sent, timeoutMs);
 }
 
 int UsbPort::bulkIn(unsigned char* packet, int len, int* received, unsigned timeoutMs) {
     *received = 0;
-    if (!mHandle) return LIBUSB_ERROR_NO_DEVICE;
-    return libusb_bulk_transfer(mHandle, ecp::kEndpointIn, packet, len, received, timeoutMs);
+    if (!mClaim.handle()) return LIBUSB_ERROR_NO_DEVICE;
+    return libusb_bulk_transfer(mClaim.handle(), ecp::kEndpointIn, packet, len, received, timeoutMs);
 }
 
 int UsbPort::WriteBuffer(unsigned char* payload, int len) {

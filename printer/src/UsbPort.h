@@ -4,7 +4,11 @@
 
 #include <libusb.h>
 
+#include <memory>
+#include <vector>
+
 #include "Device.h"
+#include "base/UsbHandles.h"
 
 class UsbPort : public Device {
   public:
@@ -27,8 +31,8 @@ class UsbPort : public Device {
 
     unsigned int sequence() const { return mSequence; }
     void setSequence(unsigned int sequence) { mSequence = sequence; }
-    libusb_device* device() const { return mDevice; }
-    int matchCount() const { return mMatchCount; }
+    libusb_device* device() const { return mDevice.get(); }
+    int matchCount() const { return static_cast<int>(mMatches.size()); }
 
   protected:
     // Raw 64-byte transfers; libusb here, scripted in test transports.
@@ -40,18 +44,12 @@ class UsbPort : public Device {
     unsigned int mSequence = 0;
 
   private:
-    void releaseDevice();
-
-    libusb_device* mDevice = nullptr;
-    libusb_device_handle* mHandle = nullptr;
-    libusb_config_descriptor* mConfig = nullptr;
+    kqbase::UsbContext mOwnContext;
+    std::unique_ptr<kqbase::UsbDeviceList> mOwnList;
+    std::vector<int> mMatches;
+    kqbase::UsbDeviceRef mDevice;
+    kqbase::UsbConfig mConfig;
+    kqbase::UsbClaim mClaim;
     // Endpoints 0 and 1 of alternate setting 0 of interfaces 0 and 1.
     const libusb_endpoint_descriptor* mEndpoints[4] = {nullptr, nullptr, nullptr, nullptr};
-
-    unsigned short mVid = 0;
-    unsigned short mPid = 0;
-    libusb_context* mOwnContext = nullptr;
-    libusb_device** mOwnList = nullptr;
-    int mMatchIndex[kMaxMatches];
-    int mMatchCount = 0;
 };

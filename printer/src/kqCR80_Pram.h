@@ -2,7 +2,7 @@
 // rectangle and print parameters. Kiosk applications hold it as an opaque handle.
 #pragma once
 
-#include "UsbDeviceRef.h"
+#include "base/UsbHandles.h"
 #include "UsbPort.h"
 
 struct kqCR80_Pram {
@@ -38,6 +38,6 @@ struct kqCR80_Pram {
     unsigned char infoDone = 0;
 
     // What reopening the printer after its port was closed needs.
-    UsbDeviceRef device;
+    kqbase::UsbDeviceRef device;
     unsigned int savedSequence = 0;
 };

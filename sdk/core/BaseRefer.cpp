@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
+
+#include "base/AsciiCase.h"
 
 namespace _baseRefer {
 
@@ -95,15 +96,11 @@ int getXOR(unsigned char* data, int length) {
 }
 
 void lowerCase(char* out, const char* text) {
-    size_t i = 0;
-    for (; text[i]; ++i) out[i] = static_cast<char>(towlower(static_cast<unsigned char>(text[i])));
-    out[i] = '\0';
+    kqbase::mapAsciiCase(out, text, false);
 }
 
 void upperCase(char* out, const char* text) {
-    size_t i = 0;
-    for (; text[i]; ++i) out[i] = static_cast<char>(towupper(static_cast<unsigned char>(text[i])));
-    out[i] = '\0';
+    kqbase::mapAsciiCase(out, text, true);
 }
 
 void CSreplace(std::string& text, std::string& from, std::string& to, int count) {

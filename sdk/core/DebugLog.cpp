@@ -44,10 +44,7 @@ void appendFormat(std::string& line, const char* format, Args... args) {
 namespace kqlog {
 
 LocalStamp utc8Stamp(std::time_t utcSeconds, int millis) {
-    std::time_t shifted = utcSeconds + 8 * 3600;
-    std::tm tm{};
-    gmtime_r(&shifted, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, millis};
+    return kqbase::utc8Stamp(utcSeconds, millis);
 }
 
 void setDebugClock(ClockFn clock) {

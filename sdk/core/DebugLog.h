@@ -4,13 +4,13 @@
 #include <ctime>
 #include <string>
 
+#include "base/Utc8Time.h"
+
 void global_debug(const char* tag, const char* text, unsigned char* data, int length);
 
 namespace kqlog {
 // Wall-clock time broken down in the fixed zone UTC+8.
-struct LocalStamp {
-    int year, month, day, hour, minute, second, millis;
-};
+using LocalStamp = kqbase::Utc8Stamp;
 LocalStamp utc8Stamp(std::time_t utcSeconds, int millis);
 // Replaces the clock global_debug reads (seconds and milliseconds), for tests; null restores it.
 using ClockFn = void (*)(std::time_t* seconds, int* millis);

@@ -1,21 +1,21 @@
 #include "link/Device.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <iostream>
 
 #include "core/BaseRefer.h"
-#include "core/DebugLog.h"
 #include "link/FrameCodec.h"
 #include "link/LinkCodes.h"
 #include "link/TraceClock.h"
 
 namespace {
 
-constexpr char kTraceDir[] = "/var/log/kqlogs/";
-constexpr int64_t kTraceGapLimitMs = 60000;
 constexpr int kStringLogLimit = 256;
+
+kqbase::TraceFolder& traceFolder() {
+    static kqbase::TraceFolder folder("/var/log/kqlogs/");
+    return folder;
+}
 
 std::string hexText(const unsigned char* data, int len) {
     if (len <= 0) return std::string();
@@ -24,11 +24,6 @@ std::string hexText(const unsigned char* data, int len) {
     _baseRefer::ConvertHexToString(const_cast<unsigned char*>(data), 0, len, " ", &out[0]);
     out.resize(std::strlen(out.c_str()));
     return out;
-}
-
-bool traceDirExists() {
-    struct stat st;
-    return stat(kTraceDir, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string formatText(const char* format, unsigned int a, unsigned int b) {
@@ -45,8 +40,14 @@ unsigned int stateWord(unsigned char state) {
 
 }  // namespace
 
-Device::~Device() {
-    if (mLogFile != nullptr) std::fclose(mLogFile);
+Device::~Device() = default;
+
+void Device::setTraceDirectory(const std::string& dir) {
+    traceFolder().set(dir);
+}
+
+std::string Device::traceDirectory() {
+    return traceFolder().get();
 }
 
 int Device::WriteBuffer(unsigned char*, int) {
@@ -62,30 +63,13 @@ int Device::Close() {
 }
 
 void Device::Debug(const char* msg, const char* text, const unsigned char* data, int len) {
-    if (!traceDirExists()) return;
+    const kqbase::TraceFolder& folder = traceFolder();
+    if (!folder.exists()) return;
     const int64_t now = devlink::traceNowMs();
-    const kqlog::LocalStamp stamp =
-        kqlog::utc8Stamp(static_cast<std::time_t>(now / 1000), static_cast<int>(now % 1000));
-    if (mLogFile == nullptr) {
-        char path[128];
-        std::snprintf(path, sizeof(path), "%s1_kqdev_%.4d%.2d%.2d_%.2d%.2d%.2d.log", kTraceDir,
-                      stamp.year, stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second);
-        mLogFile = std::fopen(path, "a");
-        if (mLogFile == nullptr) return;
-        mLastLogMs = 0;
-    }
-    char part[128];
-    std::snprintf(part, sizeof(part), "%s:(%.4d-%.2d-%.2d %.2d:%.2d:%.2d %.3d)", "", stamp.year,
-                  stamp.month, stamp.day, stamp.hour, stamp.minute, stamp.second, stamp.millis);
-    std::string line = msg != nullptr ? msg : "";
-    line += part;
-    const uint32_t gap = static_cast<uint32_t>(now - mLastLogMs);
-    if (gap > kTraceGapLimitMs) {
-        line += "((间隔????? MS):";
-    } else {
-        std::snprintf(part, sizeof(part), "(间隔%.5d MS):", static_cast<int>(gap));
-        line += part;
-    }
+    const kqbase::Utc8Stamp stamp = kqbase::utc8StampMs(now);
+    if (!mTrace.ready(folder.get(), stamp)) return;
+    std::string line = mTrace.head(msg, stamp, now);
+    char part[32];
     if (len > 0 && data != nullptr) {
         std::snprintf(part, sizeof(part), "数据长度%3d, ", len);
         line += part;
@@ -97,10 +81,7 @@ void Device::Debug(const char* msg, const char* text, const unsigned char* data,
     } else if (text != nullptr) {
         line += std::string(text) + ", ";
     }
-    line += "\r\n";
-    std::fwrite(line.data(), 1, line.size(), mLogFile);
-    std::fflush(mLogFile);
-    mLastLogMs = now;
+    mTrace.write(line, now);
 }
 
 void Device::DeviceStringLog(char* text) {

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "base/TraceFile.h"
+
 class SerialPort;
 class ScriptRun;
 
@@ -36,9 +38,12 @@ class Device {
     int ReadCommand(short* packageNum, short* cmdCode, unsigned char* state, char* data, int* len,
                     int timeout);
 
-    // One trace line, written only while /var/log/kqlogs/ exists.
+    // One trace line, written only while the trace folder exists.
     void Debug(const char* msg, const char* text, const unsigned char* data, int len);
     void DeviceStringLog(char* text);
+    // Folder of the trace files (default "/var/log/kqlogs/"); tests point it elsewhere.
+    static void setTraceDirectory(const std::string& dir);
+    static std::string traceDirectory();
 
     // Runs a script on this device; the transcript goes to out (outSize bytes).
     int RunScript(short packageNum, char* script, char* out, int outSize, int reserved);
@@ -50,13 +55,10 @@ class Device {
     // High byte of every request's package number.
     uint8_t mDevAddress = 0;
 
-  protected:
-    FILE* mLogFile = nullptr;
-    int64_t mLastLogMs = 0;
-
   private:
     friend class ScriptRun;
 
+    kqbase::TraceFile mTrace;
     std::map<std::string, std::string> mVariables;
     std::map<uint8_t, std::unique_ptr<Device>> mSubDevices;
     std::string mScriptPath;

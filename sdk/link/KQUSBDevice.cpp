@@ -53,19 +53,21 @@ int selectModels(const char* argsJson, const DeviceList& deviceList, std::vector
     long long deviceType = -1;
     if (convertString2json(argsJson, args) == 0 && args.isObject()) {
         const Json::Value& conditions = args["conditions"];
+        // An empty text names no device, so it is no criterion: an empty
+        // "DevID" falls through to the model criteria.
         if (conditions.isObject() && conditions["DevID"].isString()) {
             devId = conditions["DevID"].asString();
-            hasDevId = true;
+            hasDevId = !devId.empty();
         }
         if (args["deviceType"].isIntegral()) deviceType = args["deviceType"].asInt64();
         if (args["device_type"].isIntegral()) deviceType = args["device_type"].asInt64();
         if (args["deviceType_hex"].isString()) {
             typeHex = args["deviceType_hex"].asString();
-            hasHex = true;
+            hasHex = !typeHex.empty();
         }
         if (args["deviceType_c"].isString()) {
             typeName = args["deviceType_c"].asString();
-            hasName = true;
+            hasName = !typeName.empty();
         }
     }
     for (const auto& [group, entry] : deviceList) {

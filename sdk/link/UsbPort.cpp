@@ -7,53 +7,25 @@
 #include "link/LinkCodes.h"
 #include "link/UsbBlock.h"
 
-UsbPort::UsbPort(unsigned short vid, unsigned short pid) {
-    if (libusb_init(&mContext) != 0) {
-        mContext = nullptr;
-        return;
-    }
-    const ssize_t count = libusb_get_device_list(mContext, &mList);
-    if (count < 0) {
-        mList = nullptr;
-        return;
-    }
-    for (ssize_t i = 0; i < count && static_cast<int>(mMatches.size()) < kMaxMatches; ++i) {
-        libusb_device_descriptor desc;
-        if (libusb_get_device_descriptor(mList[i], &desc) != 0) continue;
-        if (desc.idVendor == vid && desc.idProduct == pid) mMatches.push_back(static_cast<int>(i));
-    }
-}
+UsbPort::UsbPort(unsigned short vid, unsigned short pid)
+    : mContext(kqbase::makeUsbContext()),
+      mList(std::make_unique<kqbase::UsbDeviceList>(mContext.get())),
+      mMatches(mList->matching(vid, pid, kMaxMatches)) {}
 
 UsbPort::~UsbPort() {
     Close();
-    if (mList != nullptr) libusb_free_device_list(mList, 1);
-    if (mContext != nullptr) libusb_exit(mContext);
 }
 
 int UsbPort::Open(int index) {
     if (static_cast<unsigned int>(index) >= mMatches.size()) return -1;
     Close();
-    if (libusb_open(mList[mMatches[index]], &mHandle) != 0) {
-        mHandle = nullptr;
-        return -1;
-    }
-    if (libusb_get_config_descriptor(mList[mMatches[index]], 0, &mConfig) != 0) {
-        mConfig = nullptr;
+    libusb_device* device = (*mList)[mMatches[index]];
+    mConfig = kqbase::firstConfig(device);
+    if (!mConfig || mClaim.open(device, true) != 0) {
         Close();
         return -1;
     }
-    libusb_set_auto_detach_kernel_driver(mHandle, 1);
-    int claimed = 0;
-    int rc = libusb_claim_interface(mHandle, 0);
-    if (rc == LIBUSB_ERROR_NOT_SUPPORTED) {
-        claimed = 1;
-        rc = libusb_claim_interface(mHandle, 1);
-    }
-    if (rc != 0) {
-        Close();
-        return -1;
-    }
-    mInterface = claimed;
+    const int claimed = mClaim.interfaceNumber();
     if (claimed >= mConfig->bNumInterfaces || mConfig->interface[claimed].num_altsetting < 1 ||
         !chooseEndpoints(mConfig->interface[claimed].altsetting[0])) {
         Close();
@@ -82,24 +54,17 @@ bool UsbPort::chooseEndpoints(const libusb_interface_descriptor& alt) {
 }
 
 int UsbPort::Close() {
-    if (mHandle != nullptr) {
-        if (mInterface >= 0) libusb_release_interface(mHandle, mInterface);
-        libusb_close(mHandle);
-        mHandle = nullptr;
-    }
-    if (mConfig != nullptr) {
-        libusb_free_config_descriptor(mConfig);
-        mConfig = nullptr;
-    }
-    mInterface = -1;
+    mClaim.close();
+    mConfig.reset();
     return 0;
 }
 
 int UsbPort::transfer(unsigned char endpoint, bool interrupt, unsigned char* data, int len,
                       int* transferred, unsigned int timeout) {
-    if (mHandle == nullptr) return LIBUSB_ERROR_NO_DEVICE;
-    return interrupt ? libusb_interrupt_transfer(mHandle, endpoint, data, len, transferred, timeout)
-                     : libusb_bulk_transfer(mHandle, endpoint, data, len, transferred, timeout);
+    libusb_device_handle* handle = mClaim.handle();
+    if (handle == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+    return interrupt ? libusb_interrupt_transfer(handle, endpoint, data, len, transferred, timeout)
+                     : libusb_bulk_transfer(handle, endpoint, data, len, transferred, timeout);
 }
 
 int UsbPort::WriteBuffer64Bytes(char* report, int len) {

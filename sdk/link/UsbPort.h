@@ -3,7 +3,10 @@
 
 #include <libusb-1.0/libusb.h>
 
+#include <memory>
 #include <vector>
+
+#include "base/UsbHandles.h"
 
 #include "link/Device.h"
 
@@ -32,12 +35,11 @@ class UsbPort : public Device {
     int transfer(unsigned char endpoint, bool interrupt, unsigned char* data, int len,
                  int* transferred, unsigned int timeout);
 
-    libusb_context* mContext = nullptr;
-    libusb_device** mList = nullptr;
+    kqbase::UsbContext mContext;
+    std::unique_ptr<kqbase::UsbDeviceList> mList;
     std::vector<int> mMatches;
-    libusb_device_handle* mHandle = nullptr;
-    libusb_config_descriptor* mConfig = nullptr;
-    int mInterface = -1;
+    kqbase::UsbConfig mConfig;
+    kqbase::UsbClaim mClaim;
     unsigned char mInEndpoint = 0;
     unsigned char mOutEndpoint = 0;
     bool mInInterrupt = false;

@@ -21,6 +21,7 @@ std::unique_ptr<board::Board> newBoard(const std::string& settings, SimContext& 
     if (!config) return nullptr;
     auto b = std::make_unique<board::Board>(static_cast<int>(ctx.boards.size()), *config, ctx.speed,
                                             ctx.journal);
+    b->setStrict(ctx.strict);
     if (!board::mechanism::installMechanism(*b, card, ctx.speed, ctx.journal, error)) {
         return nullptr;
     }
@@ -54,9 +55,14 @@ bool addSerialBoard(const std::string& value, SimContext& ctx, std::string* erro
         return false;
     }
     std::string path = name[0] == '/' ? name : "/dev/" + name;
-    auto b = newBoard(value.substr(colon + 1), ctx, error);
+    std::string boardSettings;
+    serial::LineSetting line;
+    if (!serial::takeLineSettings(value.substr(colon + 1), boardSettings, line, error)) {
+        return false;
+    }
+    auto b = newBoard(boardSettings, ctx, error);
     if (!b) return false;
-    auto sb = serial::SerialBoard::create(path, std::move(b), ctx.loop, ctx.journal, error);
+    auto sb = serial::SerialBoard::create(path, std::move(b), line, ctx.loop, ctx.journal, error);
     if (!sb) return false;
     serial::SerialBoard* raw = sb.get();
     BoardSlot slot;
@@ -131,6 +137,12 @@ bool setSpeed(const std::string& value, SimContext& ctx, std::string* error) {
     return true;
 }
 
+bool setStrict(bool strict, SimContext& ctx) {
+    ctx.strict = strict;
+    ctx.usb.setStrict(strict);
+    return true;
+}
+
 bool setLog(const std::string& value, SimContext& ctx, std::string* error) {
     return ctx.journal.openLog(value, error);
 }
@@ -152,7 +164,14 @@ const std::vector<OptionKind>& optionKinds() {
          Phase::Device, addUsbBoard},
         {"serial", "NAME:SETTINGS",
          "add a board on a serial line; the driver opens /dev/NAME (a link to a "
-         "pseudo-terminal, removed on exit; NAME may also be an absolute path)",
+         "pseudo-terminal, removed on exit; NAME may also be an absolute path). SETTINGS as "
+         "for --board, plus the board's line setting [,baud=N][,frame=8PS] (default "
+         "baud=115200,frame=8N1; N one of 1200 2400 4800 9600 19200 38400 57600 115200 "
+         "230400; parity P N, E or O; stop bits S 1 or 2). While the host's termios differ "
+         "in speed, parity (PARENB or INPCK, PARODD) or stop bits (CSTOPB), each byte crossing "
+         "the line arrives as a garbage byte (never AA) and about one in eight is lost to a "
+         "framing error, both ways; the journal says why. The character size cannot be "
+         "compared: a pseudo-terminal always reports 8 bits.",
          Phase::Device, addSerialBoard},
 #ifdef KSIM_WITH_PRINTER
         {"printer", "SETTINGS", printer::kPrinterHelp, Phase::Device, printer::addUsbPrinter},
@@ -168,6 +187,21 @@ const std::vector<OptionKind>& optionKinds() {
         {"speed", "X",
          "scale every mechanical delay: 1 realistic (default), 0 instant, 0.1 ten times faster",
          Phase::Setting, setSpeed},
+        {"strict", "",
+         "devices refuse what the hardware refuses (the default): unknown commands and wrong "
+         "data lengths (board answers below), transfer types usbfs does not allow on an "
+         "endpoint (refused with EINVAL as the kernel does, ENOENT for an endpoint the device "
+         "does not have; a bulk transfer on an interrupt endpoint is taken as an interrupt "
+         "transfer), malformed printer requests, and "
+         "serial hosts whose line settings differ from the board's",
+         Phase::Setting,
+         [](const std::string&, SimContext& ctx, std::string*) { return setStrict(true, ctx); }},
+        {"lenient", "",
+         "answer all of that as kiosk-sim did before: unknown commands as done, any length, "
+         "any transfer type, any printer request, any line setting (the journal says so at "
+         "start)",
+         Phase::Setting,
+         [](const std::string&, SimContext& ctx, std::string*) { return setStrict(false, ctx); }},
         {"log", "FILE", "write every frame and physical change to FILE ('-': standard error)",
          Phase::Setting, setLog},
         {"control", "PATH",

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "board/CommandSet.h"
 #include "board/Fault.h"
 #include "board/mechanism/Mechanisms.h"
 
@@ -68,7 +69,12 @@ bool parseArgs(int argc, char** argv, ParsedArgs& out, std::string* error) {
             *error = "unknown option --" + name;
             return false;
         }
-        if (!inlineValue) {
+        if (kind->metavar.empty()) {
+            if (inlineValue) {
+                *error = "--" + name + " takes no value";
+                return false;
+            }
+        } else if (!inlineValue) {
             if (i + 1 >= argc) {
                 *error = "--" + name + " needs " + kind->metavar;
                 return false;
@@ -105,7 +111,7 @@ std::string usageText(const ControlActions& actions) {
         0, 80);
     t += "\nOptions:\n";
     for (const auto& k : optionKinds()) {
-        t += "  --" + k.name + " " + k.metavar + "\n";
+        t += "  --" + k.name + (k.metavar.empty() ? "" : " " + k.metavar) + "\n";
         t += wrap(k.help, 6, 80);
     }
     t += "  -h, --help\n      show this text\n  --version\n      show the version\n";
@@ -114,8 +120,20 @@ std::string usageText(const ControlActions& actions) {
         "Every board answers its identification commands (3001, 100B with the type in "
         "byte 7, 0104 name, 0106, 0105 firmware date, 1008 information block), the "
         "address probe 0601 (with addr), and 1002 with its sensor bytes (default 01 01 "
-        "01: no card). Any other command is answered with state 00 and no data unless "
-        "--reply or the control socket gives a canned answer.",
+        "01: no card). The card commands 0211 and 0311 pass their data to the card in "
+        "the reader as an APDU and end the reply with its status word: 90 00 with a "
+        "card at the reader station (station 2), 67 00 for an APDU that is not "
+        "CLA INS P1 P2 [Lc data] [Le], 6A 82 without a card (a card_status fault "
+        "replaces it). Strict (the default), the board refuses as its firmware does, "
+        "with no data: state 01 for a command outside its command set (the transfer "
+        "module commands 4008 4009 400A 400D on models without one; 400D and 400A "
+        "also on firmware before 20180815), state 02 for data of a length the command "
+        "does not take. The command set with the data lengths: " +
+            board::commandSetHelp() +
+            " Mode bytes left out mean the mode of the last 4003. A --reply or control "
+            "socket answer stands for firmware that has the command and is given whatever "
+            "the data. --lenient answers every other command with state 00 and no data, "
+            "checks no lengths and adds no status word.",
         2, 80);
     t += "\nCard mechanism:\n";
     t += wrap(board::mechanism::helpText(), 2, 80);

@@ -17,8 +17,8 @@ namespace ksim::app {
 enum class Phase { Setting, Device, Tweak };
 
 struct OptionKind {
-    std::string name;  // without the leading "--"
-    std::string metavar;
+    std::string name;     // without the leading "--"
+    std::string metavar;  // empty: a flag without a value
     std::string help;
     Phase phase;
     std::function<bool(const std::string& value, SimContext& ctx, std::string* error)> apply;

@@ -37,6 +37,9 @@ struct SimContext {
     ControlActions& actions;
 
     double speed = 1.0;
+    // Devices refuse what their hardware refuses (--strict, the default) or answer it
+    // as before (--lenient).
+    bool strict = true;
     std::string controlPath;
     // Values of setting options for device kinds that need them (e.g. a folder).
     std::map<std::string, std::string> settings;

@@ -56,6 +56,12 @@ int main(int argc, char** argv) {
 
     if (!bus.init(&error)) return fail(kSetupError, error);
     if (!app::applyOptions(args, ctx, &error)) return fail(kUsageError, error);
+    if (!ctx.strict) {
+        journal.note("sim", "notice",
+                     "lenient: unknown commands, wrong data lengths, transfer types, malformed "
+                     "printer requests and line settings are answered, not refused as the "
+                     "hardware refuses them");
+    }
 
     std::unique_ptr<app::ControlServer> control;
     if (!ctx.controlPath.empty()) {
@@ -73,6 +79,7 @@ int main(int argc, char** argv) {
     Json::Value ready;
     ready["devices"] = app::describeDevices(ctx);
     ready["speed"] = ctx.speed;
+    ready["strict"] = ctx.strict;
     journal.event("", "ready", ready);
 
     pid_t child = -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "board/CommandSet.h"
 #include "board/InfoBlock.h"
 #include "core/EventLoop.h"
 
@@ -80,6 +81,8 @@ void Board::installIdentification() {
         return [data](Board&, const Request&) { return Answer{0, data, 0}; };
     };
     setHandler(0x3001, plain({}));
+    // The clear a bench script sends after a failed test: nothing to report.
+    setHandler(0x0302, plain({}));
     Bytes type(8, 0);
     type[7] = config_.deviceType;
     setHandler(0x100B, plain(type));
@@ -133,12 +136,30 @@ void Board::setSensors(Bytes sensors) {
     sensors_ = std::move(sensors);
 }
 
+Answer Board::refuse(const Request& request, uint8_t state, const std::string& why) {
+    journal_.note(name(), "refused",
+                  "command " + hex4(request.command) + " " + why + ": state " + toHex(&state, 1));
+    return Answer{state, {}, 0};
+}
+
+Answer Board::unknownCommand(const Request& request) {
+    if (!strict_) return Answer{};
+    return refuse(request, kStateUnknownCommand, "is not in this board's command set");
+}
+
 Answer Board::answer(const Request& request) {
+    // A canned answer stands for firmware that has the command, whatever its data.
     auto canned = canned_.find(request.command);
     if (canned != canned_.end()) return canned->second;
     auto handler = handlers_.find(request.command);
-    if (handler != handlers_.end()) return handler->second(*this, request);
-    return Answer{};
+    if (handler == handlers_.end()) return unknownCommand(request);
+    const LengthRule* rule = lengthRule(request.command);
+    if (strict_ && rule && !rule->accepts(request.data.size())) {
+        return refuse(
+            request, kStateBadLength,
+            "takes " + rule->text() + " of data, not " + std::to_string(request.data.size()));
+    }
+    return handler->second(*this, request);
 }
 
 Response Board::onRequest(const Request& request) {
@@ -173,7 +194,10 @@ Response Board::onRequest(const Request& request) {
                 reply.state = static_cast<uint8_t>(f.value.value_or(0x85));
                 break;
             case FaultKind::CardStatus: {
+                // Replaces the card's own status word; without one (lenient) it is added.
                 uint16_t sw = f.value.value_or(0x6A82);
+                if (a.statusWord && reply.data.size() >= 2)
+                    reply.data.resize(reply.data.size() - 2);
                 reply.data.push_back(static_cast<uint8_t>(sw >> 8));
                 reply.data.push_back(static_cast<uint8_t>(sw & 0xFF));
                 break;
@@ -250,6 +274,7 @@ Json::Value Board::status() const {
     Json::Value v;
     v["board"] = index_;
     v["name"] = name();
+    v["strict"] = strict_;
     v["settings"] = describe(config_);
     v["sensors"] = toHex(sensors_);
     Json::Value faults(Json::arrayValue);

@@ -4,8 +4,11 @@
 // and serial adapters feed it decoded requests and send what it returns.
 //
 // Answers come, in order of precedence, from the canned table (command line or
-// control socket), from the handler registered for the command code, or else a
-// plain "done" (state 0, no data). New mechanism behaviour is a new handler.
+// control socket) or from the handler registered for the command code. A strict
+// board (the default) refuses a command without a handler, or with data of a length
+// the command does not take, as its firmware does (board/CommandSet.h); a lenient
+// one answers both with a plain "done" (state 0, no data). New mechanism behaviour
+// is a new handler.
 #include <functional>
 #include <map>
 #include <optional>
@@ -29,6 +32,7 @@ struct Answer {
     uint8_t state = 0;
     Bytes data;
     double ms = 0;
+    bool statusWord = false;  // the data end with a card's status word SW1 SW2
 };
 
 // "CODE=STATE[:HEXDATA][@MS]", CODE and STATE in hex: "4001=00:0102@300".
@@ -65,6 +69,12 @@ class Board {
 
     Response onRequest(const Request& request);
 
+    bool strict() const { return strict_; }
+    void setStrict(bool strict) { strict_ = strict; }
+    // The answer to a command this board does not have: refused when strict, "done"
+    // when lenient. For handlers of commands that only some models or firmware have.
+    Answer unknownCommand(const Request& request);
+
     void setHandler(uint16_t command, Handler handler);
     void setCanned(uint16_t command, Answer answer);
     void clearCanned(uint16_t command);
@@ -78,12 +88,14 @@ class Board {
 
   private:
     Answer answer(const Request& request);
+    Answer refuse(const Request& request, uint8_t state, const std::string& why);
     void installIdentification();
 
     const int index_;
     const BoardConfig config_;
     const double speed_;
     Journal& journal_;
+    bool strict_ = true;
     std::map<uint16_t, Handler> handlers_;
     std::map<uint16_t, Answer> canned_;
     std::vector<Fault> faults_;

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "printer/RequestCheck.h"
+
 namespace ksim::printer {
 
 namespace {
 
-constexpr uint8_t kFailed = 1;
 const char kBootloader[] = "SIMBOOT1.0";
 constexpr uint32_t kIapBufferSize = 4096;
 
@@ -95,7 +96,7 @@ Answer PrinterModel::handle(uint8_t code, const Bytes& in) {
             break;
         case 0x56:
             if (!cardInside_) {
-                a.status = kFailed;
+                a.status = kStatusFailed;
                 a.note = "card out: no card";
             } else {
                 cardInside_ = false;
@@ -145,7 +146,7 @@ Answer PrinterModel::handle(uint8_t code, const Bytes& in) {
 Answer PrinterModel::erase(const Bytes& d) {
     Answer a;
     if (!cardInside_) {
-        a.status = kFailed;
+        a.status = kStatusFailed;
         a.note = "erase: no card";
         return a;
     }
@@ -176,13 +177,13 @@ Answer PrinterModel::erase(const Bytes& d) {
 Answer PrinterModel::print(const Bytes& d) {
     Answer a;
     if (d.size() < static_cast<size_t>(kImageLead + kImageBytes)) {
-        a.status = kFailed;
+        a.status = kStatusFailed;
         a.note = "print: " + std::to_string(d.size()) + " data bytes, a whole image needs " +
                  std::to_string(kImageLead + kImageBytes);
         return a;
     }
     if (!cardInside_) {
-        a.status = kFailed;
+        a.status = kStatusFailed;
         lastPrintResult_ = 1;
         a.note = "print: no card";
         return a;

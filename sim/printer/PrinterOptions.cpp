@@ -17,7 +17,15 @@ const char kPrinterHelp[] =
     "\"kind\":K,\"count\":1,\"cmd\":\"0x57\",\"ms\":N,\"status\":1} with K one of nak, "
     "bad_crc, bad_seq, wrong_cmd, late, status, no_reply, unplug; printer_clear_faults; "
     "printer_busy {\"acks\":N}; printer_unplug {\"ms\":N}; printer_plug; printer_card "
-    "{\"inside\":true}; printer_state.";
+    "{\"inside\":true}; printer_state. Reply status: 00 done, 01 could not (no card ...), "
+    "02 malformed request, 03 unknown command or IAP sub-command. Strict (the default), "
+    "every request is checked: the 7 time stamp bytes are BCD (century 20, month 1-12, day "
+    "1-31, hour, minute, second), the data have the command's length and are followed by "
+    "10 zero bytes (not 59); data bytes per command: 51 29, 53 0, 54 33, 55 10, 56 10, 57 0, 59 "
+    "79346, 5A 0, 5B 0, 5C 0, "
+    "5D 16, 5E 4, 80 0, 81 0, A0 8, A2 2, A4 10, 60 (IAP) 11, its download EA at least 3; a frame "
+    "with a bad "
+    "trailer, CRC or length field is answered NAK.";
 const char kCardsHelp[] =
     "save every printed card in DIR as a PBM picture (672 x 944) named by time and "
     "printer identity";
@@ -134,6 +142,7 @@ bool addUsbPrinter(const std::string& text, app::SimContext& ctx, std::string* e
         static_cast<int>(printers().size()), *config,
         cards == ctx.settings.end() ? std::string() : cards->second, ctx.loop, ctx.journal);
     UsbPrinter* raw = personality.get();
+    raw->setStrict(ctx.strict);
     if (!ctx.usb.add(std::move(personality), error)) return false;
     printers().push_back(raw);
     ctx.describers.push_back([raw] { return raw->describe(); });

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "printer/CardPicture.h"
+#include "printer/RequestCheck.h"
 
 namespace ksim::printer {
 
@@ -40,7 +41,7 @@ usb::UsbIdentity UsbPrinter::identity() const {
     id.product = "Rewritable card printer";
     id.serial = model_.config().identity;
     usb::InterfaceDesc data;
-    data.endpoints = {{kOutEndpoint, usb::TransferType::Bulk, 64, 0},
+    data.endpoints = {{kOutEndpoint, usb::TransferType::Interrupt, 64, 1},
                       {kInEndpoint, usb::TransferType::Bulk, 64, 0}};
     usb::InterfaceDesc spare;
     spare.endpoints = {{0x03, usb::TransferType::Interrupt, 64, 1},
@@ -128,7 +129,16 @@ void UsbPrinter::onFrame(const HostFrame& frame) {
         send(controlPacket(kNak), "NAK (fault)", generation_);
         return;
     }
-    Answer a = model_.handle(code, Bytes(frame.payload.begin() + 8, frame.payload.end()));
+    std::optional<RequestProblem> problem;
+    if (strict_) problem = checkRequest(frame.payload);
+    Answer a;
+    if (problem) {
+        journal_.note(name_, "protocol_error", "request refused: " + problem->why);
+        a.status = problem->status;
+        a.note = "refused: " + problem->why;
+    } else {
+        a = model_.handle(code, Bytes(frame.payload.begin() + 8, frame.payload.end()));
+    }
     if (fault && fault->kind == FaultKind::Status) a.status = fault->status;
     if (a.changed) journal_.change(name_, a.note);
     if (a.printed && !cardsDir_.empty()) {
@@ -236,6 +246,7 @@ Json::Value UsbPrinter::describe() const {
     v["name"] = name_;
     v["kind"] = "printer";
     v["transport"] = "usb";
+    v["strict"] = strict_;
     v["plugged"] = link_ && link_->plugged();
     v["requests"] = requests_;
     v["enquiries"] = enquiries_;

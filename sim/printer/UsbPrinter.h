@@ -1,7 +1,10 @@
 #pragma once
 // A rewritable card printer on USB 0483:5760: two interfaces, frames in 64-byte
-// packets on bulk OUT 0x02 (data frames and enquiries) and bulk IN 0x82 (replies and
-// acknowledges), with optional busy acknowledges and operator-armed faults.
+// packets on interrupt OUT 0x02 (data frames, which the host sends as bulk transfers
+// and usbfs carries as interrupt transfers, and enquiries, sent as interrupt
+// transfers) and bulk IN 0x82 (replies and acknowledges), with optional busy
+// acknowledges and operator-armed faults. Strict (the default), a malformed request
+// is answered with an error status (printer/RequestCheck.h).
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +34,7 @@ class UsbPrinter : public usb::UsbPersonality {
     void onPlugChange(bool plugged) override;
 
     // Operator actions (event loop thread).
+    void setStrict(bool strict) { strict_ = strict; }
     void addFault(const Fault& fault) { faults_.push_back(fault); }
     void clearFaults() { faults_.clear(); }
     void setBusy(int acknowledges) { busy_ = acknowledges; }
@@ -64,6 +68,7 @@ class UsbPrinter : public usb::UsbPersonality {
     HostFrameAssembler assembler_;
     std::vector<Fault> faults_;
     int busy_ = 0;
+    bool strict_ = true;
     // The reply held back while acknowledges are still owed.
     std::optional<Pending> pending_;
     int acksOwed_ = 0;

@@ -21,27 +21,6 @@ std::string readLink(const std::string& path) {
     return buf;
 }
 
-const char* speedText(speed_t s) {
-    switch (s) {
-        case B2400:
-            return "2400";
-        case B4800:
-            return "4800";
-        case B9600:
-            return "9600";
-        case B19200:
-            return "19200";
-        case B38400:
-            return "38400";
-        case B57600:
-            return "57600";
-        case B115200:
-            return "115200";
-        default:
-            return "other";
-    }
-}
-
 }  // namespace
 
 std::unique_ptr<PtyLine> PtyLine::open(const std::string& linkPath, std::string* error) {
@@ -90,30 +69,16 @@ PtyLine::~PtyLine() {
     if (master_ >= 0) close(master_);
 }
 
+std::optional<LineSetting> PtyLine::hostSetting() const {
+    termios t{};
+    if (tcgetattr(slave_, &t) != 0) return std::nullopt;
+    return lineSettingOf(t);
+}
+
 std::string PtyLine::settings() const {
     termios t{};
     if (tcgetattr(slave_, &t) != 0) return "unknown";
-    std::string text = speedText(cfgetospeed(&t));
-    switch (t.c_cflag & CSIZE) {
-        case CS5:
-            text += " 5";
-            break;
-        case CS6:
-            text += " 6";
-            break;
-        case CS7:
-            text += " 7";
-            break;
-        default:
-            text += " 8";
-            break;
-    }
-    if (!(t.c_cflag & PARENB)) {
-        text += "N";
-    } else {
-        text += (t.c_cflag & PARODD) ? "O" : "E";
-    }
-    text += (t.c_cflag & CSTOPB) ? "2" : "1";
+    std::string text = describe(lineSettingOf(t));
     if (t.c_lflag & (ICANON | ECHO)) text += " cooked";
     return text;
 }

@@ -4,7 +4,10 @@
 // simulator also holds the slave open, so the line survives the driver closing and
 // reopening it, and sets it raw until the driver applies its own settings.
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "serial/LineSetting.h"
 
 namespace ksim::serial {
 
@@ -22,6 +25,8 @@ class PtyLine {
     const std::string& linkPath() const { return linkPath_; }
     // "115200 8N1" as the driver last set the line.
     std::string settings() const;
+    // The speed and frame the driver set, read from the slave's attributes.
+    std::optional<LineSetting> hostSetting() const;
 
   private:
     PtyLine() = default;

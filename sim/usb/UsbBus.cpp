@@ -100,7 +100,11 @@ bool UsbDevice::plugIn(std::string* error) {
         loop.post([p, ep, d = std::move(data)]() mutable { p->onHostData(ep, std::move(d)); });
     };
     callbacks.claim = [p, &loop](int number) { loop.post([p, number] { p->onClaim(number); }); };
-    auto node = std::make_unique<UsbNode>(devnode, id, std::move(callbacks));
+    Journal& journal = bus_.journal_;
+    callbacks.note = [p, &loop, &journal](const std::string& kind, const std::string& text) {
+        loop.post([p, &journal, kind, text] { journal.note(p->name(), kind, text); });
+    };
+    auto node = std::make_unique<UsbNode>(devnode, id, std::move(callbacks), bus_.strict_);
     if (!node->attach(bus_.testbed_, error)) return false;
 
     GError* err = nullptr;

@@ -70,6 +70,9 @@ class UsbBus {
     EventLoop& loop() { return loop_; }
     Journal& journal() { return journal_; }
 
+    // Whether devices added from now on refuse the transfer types usbfs refuses.
+    void setStrict(bool strict) { strict_ = strict; }
+
   private:
     friend class UsbDevice;
     int allocateDevnum();
@@ -81,6 +84,7 @@ class UsbBus {
     // Guards testbed calls, which come from the main and the event loop threads.
     std::recursive_mutex testbedMutex_;
     int nextDevnum_ = 2;
+    bool strict_ = true;
     std::vector<std::unique_ptr<UsbDevice>> devices_;
 };
 

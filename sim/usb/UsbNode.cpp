@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "usb/Descriptors.h"
+#include "usb/TransferRules.h"
 
 namespace ksim::usb {
 
@@ -48,10 +49,11 @@ struct UsbNode::Urb {
     }
 };
 
-UsbNode::UsbNode(std::string devnode, UsbIdentity identity, Callbacks callbacks)
+UsbNode::UsbNode(std::string devnode, UsbIdentity identity, Callbacks callbacks, bool strict)
     : devnode_(std::move(devnode)),
       identity_(std::move(identity)),
-      callbacks_(std::move(callbacks)) {}
+      callbacks_(std::move(callbacks)),
+      strict_(strict) {}
 
 UsbNode::~UsbNode() {
     if (handler_) {
@@ -200,6 +202,18 @@ void UsbNode::submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
         return;
     }
     auto* raw = reinterpret_cast<usbdevfs_urb*>(urbData->data);
+    if (strict_) {
+        const TransferCheck check = checkTransfer(identity_, raw->endpoint, raw->type);
+        if (check.error != 0) {
+            g_object_unref(urbData);
+            if (callbacks_.note) callbacks_.note("protocol_error", "usbfs: " + check.why);
+            umockdev_ioctl_client_complete(client, -1, check.error);
+            return;
+        }
+        if (check.converted && convertedNoted_.insert(raw->endpoint).second && callbacks_.note) {
+            callbacks_.note("notice", "usbfs: " + check.why);
+        }
+    }
     UMockdevIoctlData* buffer = nullptr;
     if (raw->buffer_length > 0) {
         buffer = umockdev_ioctl_data_resolve(urbData, offsetof(struct usbdevfs_urb, buffer),

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,12 @@ class UsbNode {
         // Called on the ioctl thread; the receiver must hand the work to its own thread.
         std::function<void(uint8_t endpoint, std::vector<uint8_t> data)> hostData;
         std::function<void(int interfaceNumber)> claim;
+        // A journal line (kind, text) about a refused or converted transfer; ioctl thread.
+        std::function<void(const std::string& kind, const std::string& text)> note;
     };
 
-    UsbNode(std::string devnode, UsbIdentity identity, Callbacks callbacks);
+    // `strict`: submissions usbfs would refuse on an endpoint are refused alike.
+    UsbNode(std::string devnode, UsbIdentity identity, Callbacks callbacks, bool strict = true);
     ~UsbNode();
     UsbNode(const UsbNode&) = delete;
     UsbNode& operator=(const UsbNode&) = delete;
@@ -64,6 +68,9 @@ class UsbNode {
     const std::string devnode_;
     const UsbIdentity identity_;
     const Callbacks callbacks_;
+    const bool strict_;
+    // Endpoints whose bulk-to-interrupt conversion has been journaled.
+    std::set<uint8_t> convertedNoted_;
     UMockdevIoctlBase* handler_ = nullptr;
     UMockdevTestbed* testbed_ = nullptr;
 

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "SimRun.h"
@@ -307,6 +309,225 @@ TEST(KioskSimChild, UsageErrors) {
                      Args{"--fault", "5:no_reply"}, Args{"--reply", "4001"}}) {
         SimRun r = runSim(bad, {"list"});
         EXPECT_EQ(r.status, 2) << bad[0] << " " << bad[1];
+    }
+}
+
+// Lines of the client's output that start with one of `prefixes`, in order.
+std::vector<std::string> linesOf(const SimRun& r, std::initializer_list<const char*> prefixes) {
+    std::vector<std::string> found;
+    std::istringstream in(r.out);
+    std::string line;
+    while (std::getline(in, line)) {
+        for (const char* p : prefixes) {
+            if (line.rfind(p, 0) == 0) {
+                found.push_back(line);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+TEST(KioskSimStrict, BoardRefusesWhatItsFirmwareRefuses) {
+    struct Case {
+        Args step;
+        std::string strict, lenient;
+    } cases[] = {
+        {{"0001", "7E7E", "-"}, "state=01 check=ok data=", "state=00 check=ok data="},
+        {{"0002", "4003", "-"}, "state=02 check=ok data=", "state=00 check=ok data="},
+        {{"0003", "4003", "01"}, "state=00 check=ok data=", "state=00 check=ok data="},
+        {{"0004", "4009", "01"}, "state=01 check=ok data=", "state=00 check=ok data="},
+        {{"0005", "0211", "00A40400"}, "state=00 check=ok data=90 00", "state=00 check=ok data="},
+        {{"0006", "0311", "00A4"}, "state=00 check=ok data=67 00", "state=00 check=ok data="},
+    };
+    for (bool strict : {true, false}) {
+        Args client;
+        for (const auto& c : cases) {
+            client.insert(client.end(), {"xfer", "0", c.step[0], c.step[1], c.step[2], "300"});
+        }
+        SimRun r = runSim({"--board", "00,card=2", strict ? "--strict" : "--lenient"}, client);
+        ASSERT_EQ(r.status, 0) << r.out << r.log;
+        auto replies = r.lines("reply");
+        ASSERT_EQ(replies.size(), std::size(cases)) << r.out;
+        for (size_t i = 0; i < replies.size(); ++i) {
+            const auto& c = cases[i];
+            EXPECT_EQ(replies[i], "reply pkg=" + c.step[0] + " cmd=" + c.step[1] + " " +
+                                      (strict ? c.strict : c.lenient))
+                << (strict ? "strict" : "lenient");
+        }
+        EXPECT_EQ(contains(r.log, "sim notice: lenient:"), !strict) << r.log;
+        EXPECT_EQ(
+            contains(r.log, "board0 refused: command 7E7E is not in this board's command set"),
+            strict)
+            << r.log;
+        EXPECT_EQ(contains(r.log, "command 4003 takes 1 byte of data, not 0: state 02"), strict);
+        EXPECT_EQ(contains(r.log, "APDU 00 A4 is malformed: status word 67 00"), strict);
+    }
+    SimRun help = runSim({"--help"}, {}, 20000, {"/bin/true"});
+    EXPECT_TRUE(contains(help.out, "state 01 for a command outside its command set")) << help.out;
+    EXPECT_TRUE(contains(help.out, "02 malformed request")) << help.out;
+}
+
+TEST(KioskSimStrict, UsbTransferTypesFollowUsbfs) {
+    // The printer's 02 is an interrupt OUT endpoint and 82 a bulk IN one; the board's 01
+    // is an interrupt OUT endpoint. An enquiry makes the printer queue a NAK.
+    const std::string enquiry = "D1 10 05 00 00 00";
+    const std::string report = "01 0A 09 AA BB 05 00 01 00 01 30 30";
+    struct Case {
+        Args step;
+        std::string strict, lenient;
+    } cases[] = {
+        {{"0483:5760", "interrupt", "02", enquiry}, "ok", "ok"},
+        {{"0483:5760", "interrupt", "82", "-"}, "LIBUSB_ERROR_IO", "ok D7 10 15"},
+        {{"0483:5760", "bulk", "82", "-"}, "ok D7 10 15", "LIBUSB_ERROR_TIMEOUT"},
+        {{"0483:5760", "bulk", "02", enquiry}, "ok", "ok"},
+        {{"0483:5760", "bulk", "82", "-"}, "ok D7 10 15", "ok D7 10 15"},
+        {{"0483:5760", "bulk", "05", "00"}, "LIBUSB_ERROR_IO", "ok"},
+        {{"0483:5740", "bulk", "01", report}, "ok", "ok"},
+    };
+    for (bool strict : {true, false}) {
+        Args client;
+        for (const auto& c : cases) {
+            client.insert(client.end(), {"usb", c.step[0], c.step[1], c.step[2], c.step[3], "300"});
+        }
+        SimRun r = runSim(
+            {"--printer", "SIM000000001", "--board", "09", strict ? "--strict" : "--lenient"},
+            client);
+        auto lines = r.lines("usb ");
+        ASSERT_EQ(lines.size(), std::size(cases)) << r.out << r.log;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const auto& c = cases[i];
+            const std::string want =
+                "usb " + c.step[1] + " " + c.step[2] + " " + (strict ? c.strict : c.lenient);
+            EXPECT_EQ(lines[i].substr(0, want.size()), want) << (strict ? "strict" : "lenient");
+        }
+        for (const char* text :
+             {"usbfs: interrupt transfer on bulk endpoint 82 refused",
+              "usbfs: bulk transfer on interrupt endpoint 02 carried out as an "
+              "interrupt transfer",
+              "usbfs: bulk transfer to endpoint 05, which the device does not"}) {
+            EXPECT_EQ(contains(r.log, text), strict) << text << "\n" << r.log;
+        }
+    }
+}
+
+TEST(KioskSimSerial, LineSettingsMustMatchTheBoards) {
+    const std::string base = "/dev/" + serialName();
+    const std::string plain = base + "a", slow = base + "b", even = base + "c";
+    struct Case {
+        std::string send, read, path, command;
+        bool answered;  // else nothing readable comes back
+    } cases[] = {
+        {"115200,8N1", "115200,8N1", plain, "0104", true},
+        {"9600,8N1", "9600,8N1", slow, "0104", true},
+        {"115200,8E1", "115200,8E1", even, "0104", true},
+        {"9600,8N1", "9600,8N1", plain, "0104", false},
+        {"115200,7E1", "115200,7E1", plain, "0104", false},
+        {"115200,8N1", "115200,8N1", slow, "0104", false},
+        {"115200,8N1", "115200,8N1", even, "0104", false},
+        {"115200,8O1", "115200,8O1", even, "0104", false},
+        {"115200,8N2", "115200,8N2", plain, "0104", false},
+        // The request gets through; the reply comes after the host changed its line.
+        {"115200,8N1", "9600,8N1", plain, "4001", false},
+    };
+    for (bool strict : {true, false}) {
+        Args client;
+        for (const auto& c : cases) {
+            client.insert(client.end(),
+                          {"serial-at", c.send, c.read, c.path, "0001", c.command, "-", "600"});
+        }
+        SimRun r =
+            runSim({"--serial", plain.substr(5) + ":09", "--serial",
+                    slow.substr(5) + ":09,baud=9600", "--serial", even.substr(5) + ":09,frame=8E1",
+                    "--reply", "4001=00@400", strict ? "--strict" : "--lenient"},
+                   client);
+        auto results = linesOf(r, {"serial-raw", "timeout"});
+        ASSERT_EQ(results.size(), std::size(cases)) << r.out << r.log;
+        for (size_t i = 0; i < results.size(); ++i) {
+            const auto& c = cases[i];
+            const bool valid = results[i].rfind("serial-raw AA BB", 0) == 0;
+            EXPECT_EQ(valid, c.answered || !strict)
+                << c.path << " " << c.send << "/" << c.read << ": " << results[i];
+            if (strict && !c.answered) {
+                EXPECT_FALSE(contains(results[i], "AA")) << results[i];
+            }
+        }
+        EXPECT_EQ(contains(r.log, "line " + plain +
+                                      " set to 9600 8N1; the board runs it at 115200 8N1, so the "
+                                      "bytes both ways arrive garbled"),
+                  strict)
+            << r.log;
+        EXPECT_EQ(contains(r.log, "(sent at 115200 8E1, heard at 115200 8N1)"), strict);
+        EXPECT_EQ(contains(r.log, "(as the host reads it at 9600 8N1)"), strict);
+        EXPECT_EQ(contains(r.log, "(lenient: the bytes pass unchanged)"), !strict);
+    }
+}
+
+// One host packet carrying the printer data frame of `payload` (sequence 0).
+std::string printerPacket(const std::vector<unsigned char>& payload) {
+    std::vector<unsigned char> f = {0x10, 0x02, static_cast<unsigned char>(payload.size()),
+                                    0,    0,    0};
+    f.insert(f.end(), payload.begin(), payload.end());
+    f.insert(f.end(), {0, 0, 0, 0x10, 0x03});
+    unsigned crc = 0;
+    for (unsigned char b : f) {
+        crc ^= static_cast<unsigned>(b) << 8;
+        for (int i = 0; i < 8; ++i) crc = (crc & 0x8000) ? ((crc << 1) ^ 0x1021) : (crc << 1);
+    }
+    f.push_back(static_cast<unsigned char>(crc & 0xFF));
+    f.push_back(static_cast<unsigned char>((crc >> 8) & 0xFF));
+    std::string text = "D1";
+    char byte[4];
+    for (unsigned char b : f) {
+        snprintf(byte, sizeof byte, " %02X", b);
+        text += byte;
+    }
+    return text;
+}
+
+TEST(KioskSimStrict, PrinterAnswersMalformedRequestsWithItsErrorStatus) {
+    using P = std::vector<unsigned char>;
+    auto request = [](unsigned char code, P stamp, P rest) {
+        P p = {code};
+        p.insert(p.end(), stamp.begin(), stamp.end());
+        p.insert(p.end(), rest.begin(), rest.end());
+        return p;
+    };
+    const P now = {0x20, 0x26, 0x12, 0x11, 0x15, 0x37, 0x25};
+    const P zeros(10, 0);
+    P stray = zeros;
+    stray[9] = 0x01;
+    struct Case {
+        P payload;
+        const char* strict;  // reply status byte
+        const char* why;     // journal text of the refusal
+    } cases[] = {
+        {request(0x57, now, zeros), "00", nullptr},
+        {request(0x57, {0x20, 0x26, 0x13, 0x11, 0x15, 0x37, 0x25}, zeros), "02",
+         "request refused: time stamp month 13 out of range"},
+        {request(0x7E, now, zeros), "03", "request refused: command 7E is not in the printer's"},
+        {request(0x57, now, stray), "02", "the 10 bytes after the command data are not all zero"},
+        {request(0x57, now, P(9, 0)), "02", "takes 0 data bytes and 10 zero bytes, got 9"},
+    };
+    for (bool strict : {true, false}) {
+        Args client;
+        for (const auto& c : cases) {
+            client.insert(client.end(), {"usb", "0483:5760", "bulk", "02", printerPacket(c.payload),
+                                         "500", "usb", "0483:5760", "bulk", "82", "-", "500"});
+        }
+        SimRun r = runSim({"--printer", "SIM000000001", strict ? "--strict" : "--lenient"}, client);
+        auto replies = r.lines("usb bulk 82 ok D7 10 02");
+        ASSERT_EQ(replies.size(), std::size(cases)) << r.out << r.log;
+        for (size_t i = 0; i < replies.size(); ++i) {
+            // Packet: D7, DLE STX, length (4), code, word (4), status.
+            std::istringstream in(replies[i].substr(std::string("usb bulk 82 ok ").size()));
+            std::vector<std::string> bytes{std::istream_iterator<std::string>(in), {}};
+            ASSERT_GT(bytes.size(), 12u);
+            EXPECT_EQ(bytes[12], strict ? cases[i].strict : "00") << i;
+            if (cases[i].why) {
+                EXPECT_EQ(contains(r.log, cases[i].why), strict) << cases[i].why;
+            }
+        }
     }
 }
 

@@ -8,6 +8,13 @@
 //   read INDEX TIMEOUT                     one IN report, "timeout" when nothing comes
 //   idle INDEX MS                          a blocked read of MS; prints the CPU time it used
 //   serial PATH PKG CMD HEX TIMEOUT        one exchange on a serial device file
+//   serial-at SEND READ PATH PKG CMD HEX TIMEOUT
+//                                          the same with the line set to SEND (e.g.
+//                                          9600,7E1) to write and to READ to read
+//   usb VID:PID TYPE EP HEX TIMEOUT        one bulk|interrupt transfer on endpoint EP of
+//                                          the first such device (kept open for the next
+//                                          usb step): HEX out, or 64 bytes in ("-");
+//                                          prints "usb TYPE EP ok|ERROR [HEX]"
 //   control JSON                           a request on $KIOSK_SIM_CONTROL, prints the result
 //   subscribe                              keep a connection to $KIOSK_SIM_CONTROL open
 //   events                                 print what came on it so far, "event LINE"
@@ -265,21 +272,55 @@ void printEvents(int fd) {
     }
 }
 
-int serialExchange(const std::string& path, const Bytes& frame, int timeout) {
+// "115200,8N1" as raw terminal settings; false for a setting it does not know.
+bool setLine(int fd, const std::string& setting) {
+    static const std::pair<const char*, speed_t> speeds[] = {
+        {"2400", B2400}, {"4800", B4800}, {"9600", B9600}, {"19200", B19200}, {"115200", B115200}};
+    auto comma = setting.find(',');
+    std::string baud = setting.substr(0, comma);
+    std::string frame = comma == std::string::npos ? "8N1" : setting.substr(comma + 1);
+    termios t{};
+    if (tcgetattr(fd, &t) != 0 || frame.size() != 3) return false;
+    cfmakeraw(&t);
+    bool known = false;
+    for (const auto& s : speeds) {
+        if (baud == s.first) known = cfsetspeed(&t, s.second) == 0;
+    }
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+    t.c_iflag &= ~INPCK;
+    t.c_cflag |= frame[0] == '7' ? CS7 : CS8;
+    if (frame[1] != 'N') {
+        t.c_cflag |= PARENB | (frame[1] == 'O' ? PARODD : 0);
+        t.c_iflag |= INPCK;
+    }
+    if (frame[2] == '2') t.c_cflag |= CSTOPB;
+    // A pseudo-terminal refuses some of it; what it keeps is what the simulator sees.
+    tcsetattr(fd, TCSANOW, &t);
+    return known;
+}
+
+int serialExchange(const std::string& path, const Bytes& frame, int timeout,
+                   const std::string& sendLine = "115200,8N1",
+                   const std::string& readLine = "115200,8N1") {
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         printf("serial: cannot open %s\n", path.c_str());
         return 1;
     }
-    termios t{};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    cfsetspeed(&t, B115200);
-    tcsetattr(fd, TCSANOW, &t);
+    if (!setLine(fd, sendLine)) {
+        printf("serial: cannot set %s\n", sendLine.c_str());
+        ::close(fd);
+        return 1;
+    }
     tcflush(fd, TCIFLUSH);
     if (write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size())) {
         ::close(fd);
         return 1;
+    }
+    if (readLine != sendLine) {
+        // Let the board take the request at the first setting before the line changes.
+        usleep(150000);
+        setLine(fd, readLine);
     }
     Bytes in;
     long long deadline = nowMs() + timeout;
@@ -302,12 +343,67 @@ int serialExchange(const std::string& path, const Bytes& frame, int timeout) {
     return 0;
 }
 
+// The device of the "usb" steps, kept open from one step to the next so that what it
+// queued for the host stays queued (a new claim drops it).
+struct AnyUsb {
+    libusb_context* ctx = nullptr;
+    libusb_device_handle* handle = nullptr;
+    std::string vidPid;
+
+    ~AnyUsb() { close(); }
+    void close() {
+        if (handle) {
+            libusb_release_interface(handle, 0);
+            libusb_close(handle);
+        }
+        if (ctx) libusb_exit(ctx);
+        handle = nullptr;
+        ctx = nullptr;
+        vidPid.clear();
+    }
+    bool open(const std::string& want) {
+        if (handle && vidPid == want) return true;
+        close();
+        libusb_init(&ctx);
+        const unsigned vid = strtoul(want.c_str(), nullptr, 16);
+        const unsigned pid = strtoul(want.substr(want.find(':') + 1).c_str(), nullptr, 16);
+        handle = libusb_open_device_with_vid_pid(ctx, static_cast<uint16_t>(vid),
+                                                 static_cast<uint16_t>(pid));
+        if (handle && libusb_claim_interface(handle, 0) != 0) {
+            libusb_close(handle);
+            handle = nullptr;
+        }
+        if (handle) vidPid = want;
+        return handle != nullptr;
+    }
+};
+
+int usbTransfer(AnyUsb& usb, const std::string& vidPid, const std::string& type,
+                const std::string& endpoint, const std::string& data, int timeout) {
+    if (!usb.open(vidPid)) {
+        puts("error open");
+        return 1;
+    }
+    const auto ep = static_cast<unsigned char>(strtoul(endpoint.c_str(), nullptr, 16));
+    Bytes buffer = (ep & 0x80) ? Bytes(64, 0) : unhex(data);
+    int done = 0;
+    const int len = static_cast<int>(buffer.size());
+    int r = type == "bulk"
+                ? libusb_bulk_transfer(usb.handle, ep, buffer.data(), len, &done, timeout)
+                : libusb_interrupt_transfer(usb.handle, ep, buffer.data(), len, &done, timeout);
+    buffer.resize(r == 0 && (ep & 0x80) ? static_cast<size_t>(done) : 0);
+    printf("usb %s %s %s%s%s\n", type.c_str(), endpoint.c_str(),
+           r == 0 ? "ok" : libusb_error_name(r), buffer.empty() ? "" : " ", hex(buffer).c_str());
+    return r == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     long long started = nowMs();
     Usb usb;
+    AnyUsb anyUsb;
     int failures = 0;
     int events = -1;
     auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
@@ -402,6 +498,16 @@ int main(int argc, char** argv) {
             Bytes frame = request(strtoul(arg(i + 2).c_str(), nullptr, 16),
                                   strtoul(arg(i + 3).c_str(), nullptr, 16), unhex(arg(i + 4)));
             failures += serialExchange(arg(i + 1), frame, atoi(arg(i + 5).c_str()));
+            i += 6;
+        } else if (step == "serial-at") {
+            Bytes frame = request(strtoul(arg(i + 4).c_str(), nullptr, 16),
+                                  strtoul(arg(i + 5).c_str(), nullptr, 16), unhex(arg(i + 6)));
+            failures +=
+                serialExchange(arg(i + 3), frame, atoi(arg(i + 7).c_str()), arg(i + 1), arg(i + 2));
+            i += 8;
+        } else if (step == "usb") {
+            failures += usbTransfer(anyUsb, arg(i + 1), arg(i + 2), arg(i + 3), arg(i + 4),
+                                    atoi(arg(i + 5).c_str()));
             i += 6;
         } else if (step == "control") {
             failures += controlRequest(arg(i + 1));

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -173,6 +174,18 @@ TEST(CaseTest, UpperAndLower) {
     EXPECT_STREQ(out, "ABC1");
     lowerCase(out, "AbC1");
     EXPECT_STREQ(out, "abc1");
+}
+
+TEST(CaseTest, Utf8BytesStayAsTheyAreUnderAUtf8Locale) {
+    // The wide-character mapping would turn the lead byte C3 into E3 here.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    char out[32];
+    upperCase(out, "abc-\xc3\xa4");
+    EXPECT_STREQ(out, "ABC-\xc3\xa4");
+    lowerCase(out, "ABC-\xc3\x84");
+    EXPECT_STREQ(out, "abc-\xc3\x84");
+    std::setlocale(LC_CTYPE, previous.c_str());
 }
 
 TEST(ParseTest, ConvertString2json) {

@@ -119,6 +119,7 @@ AccessGuard::AccessGuard(BoardState* board) : mSaved(boardAccess()) {
         BoardState* target = it != boardsByPid.end() ? it->second : board;
         if (target == nullptr) return -1;
         *port = new FakeBoard(*target);
+        lastOpened = *port;
         return 0;
     };
     access.listUsb = [this](std::vector<UsbId>& ids) {

@@ -73,6 +73,7 @@ class AccessGuard {
     explicit AccessGuard(BoardState* board = nullptr);
     ~AccessGuard();
     int opens = 0;
+    Device* lastOpened = nullptr;  // the port the last open made
     int attached = 1;  // boards a selection finds
     std::vector<int> sleeps;
     std::vector<UsbId> bus;

@@ -136,6 +136,10 @@ TEST_F(Connection, FindObjectCriteria) {
         {R"({"deviceType":9,"device_type":25})", {0x19}},
         {R"({"conditions":{"DevID":"11111111111111"},"device_type":9})", {0x19}},
         {R"({"conditions":{"DevID":"nothing"}})", {}},
+        // An empty text is no criterion: the selection falls through.
+        {R"({"conditions":{"DevID":""},"device_type":25})", {0x19}},
+        {R"({"conditions":{"DevID":""}})", {0x09, 0x19}},
+        {R"({"conditions":{"DevID":""},"deviceType_hex":"","deviceType_c":""})", {0x09, 0x19}},
         {R"({"deviceType_hex":"19"})", {0x19}},
         {R"({"deviceType_c":"翻转"})", {0x09}},
         {R"({"deviceType_c":"翻"})", {}},

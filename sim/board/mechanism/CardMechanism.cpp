@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "board/CardReader.h"
+#include "board/CommandSet.h"
+
 namespace ksim::board::mechanism {
 
 namespace {
@@ -41,9 +44,18 @@ void CardMechanism::install() {
     board_.setHandler(0x4006, bind(&CardMechanism::detain));
     board_.setHandler(0x1002, bind(&CardMechanism::sensorRead));
     board_.setHandler(0x0009, bind(&CardMechanism::powerOff));
-    board_.setHandler(0x400A, [this](Board&, const Request&) { return moduleReset(); });
+    board_.setHandler(0x400A, bind(&CardMechanism::moduleReset));
     board_.setHandler(0x4009, bind(&CardMechanism::modulePosition));
-    board_.setHandler(0x4008, [this](Board&, const Request&) { return moduleMove(); });
+    board_.setHandler(0x4008, bind(&CardMechanism::moduleMove));
+    // Motor run and stop, the stop after a feed out and the flash write change nothing
+    // the simulation shows.
+    auto done = [](Board&, const Request&) { return Answer{}; };
+    board_.setHandler(0x1003, done);
+    board_.setHandler(0x1004, done);
+    board_.setHandler(0x4004, done);
+    board_.setHandler(0x1009, done);
+    board_.setHandler(0x0211, bind(&CardMechanism::cardCommand));
+    board_.setHandler(0x0311, bind(&CardMechanism::cardCommand));
     board_.setHandler(0x100F, [](Board&, const Request& r) {
         // The board's cipher unit is not simulated: the data come back as they went.
         Answer a;
@@ -96,7 +108,10 @@ Answer CardMechanism::prepare(const Request& request) {
 }
 
 Answer CardMechanism::feedIn(const Request& request, bool withModule) {
-    if (withModule && !moduleFirmware_) return Answer{kUnknownCommand, {}, 0};
+    if (withModule && !hasTransferModule(model_) && board_.strict()) {
+        return board_.unknownCommand(request);
+    }
+    if (withModule && !moduleFirmware_) return Answer{kStateUnknownCommand, {}, 0};
     settle();
     if (!inMechanism(card_)) return Answer{};  // the rollers run; no card arrives
     const bool rollBack = modeOf(request) == 1 && card_ != station::kSlot;
@@ -143,8 +158,9 @@ Answer CardMechanism::sensorRead(const Request& request) {
     return Answer{0, board_.sensors(), 0};
 }
 
-Answer CardMechanism::moduleReset() {
-    if (!hasTransferModule(model_) || !moduleFirmware_) return Answer{kUnknownCommand, {}, 0};
+Answer CardMechanism::moduleReset(const Request& request) {
+    if (!hasTransferModule(model_) && board_.strict()) return board_.unknownCommand(request);
+    if (!hasTransferModule(model_) || !moduleFirmware_) return Answer{kStateUnknownCommand, {}, 0};
     modulePosition_ = 0;
     moduleReady_ = true;
     journal_.change(board_.name(), "transfer module reset");
@@ -152,14 +168,14 @@ Answer CardMechanism::moduleReset() {
 }
 
 Answer CardMechanism::modulePosition(const Request& request) {
-    if (!hasTransferModule(model_)) return Answer{};
+    if (!hasTransferModule(model_)) return board_.unknownCommand(request);
     modulePosition_ = request.data.empty() ? 0 : request.data[0];
     journal_.change(board_.name(), "transfer module position " + std::to_string(modulePosition_));
     return Answer{0, {}, kModuleTurnMs};
 }
 
-Answer CardMechanism::moduleMove() {
-    if (!hasTransferModule(model_)) return Answer{};
+Answer CardMechanism::moduleMove(const Request& request) {
+    if (!hasTransferModule(model_)) return board_.unknownCommand(request);
     settle();
     const bool onTrack = card_ == station::kSlot || card_ == station::kReader ||
                          card_ == station::kQRCode || card_ == station::kBeforeTransfer;
@@ -173,6 +189,23 @@ Answer CardMechanism::powerOff(const Request& request) {
     const int tenths = request.data.size() > 1 ? request.data[1] : 0;
     journal_.change(board_.name(), "power off in " + std::to_string(tenths * 100) + " ms");
     return Answer{};
+}
+
+Answer CardMechanism::cardCommand(const Request& request) {
+    // A lenient board answers without a card's status word, as it always did.
+    if (!board_.strict()) return Answer{};
+    const bool present = card() == station::kReader;
+    const uint16_t sw = cardStatusWord(present, request.data);
+    Answer a;
+    a.data = {static_cast<uint8_t>(sw >> 8), static_cast<uint8_t>(sw & 0xFF)};
+    a.statusWord = true;
+    if (sw != kSwDone) {
+        journal_.note(board_.name(), "card",
+                      std::string(present ? "APDU " + toHex(request.data) + " is malformed"
+                                          : "no card in the reader") +
+                          ": status word " + toHex(a.data));
+    }
+    return a;
 }
 
 bool CardMechanism::insertCard(std::string& error) {

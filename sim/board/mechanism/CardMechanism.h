@@ -19,8 +19,6 @@ constexpr double kDetainMs = 1000;
 constexpr double kModuleTurnMs = 500;
 constexpr double kModuleMoveMs = 700;
 constexpr double kModuleResetMs = 1500;
-// Answer state of a command this firmware does not have.
-constexpr uint8_t kUnknownCommand = 0x01;
 
 class CardMechanism {
   public:
@@ -48,10 +46,11 @@ class CardMechanism {
     Answer feedOut(const Request& request);
     Answer detain(const Request& request);
     Answer sensorRead(const Request& request);
-    Answer moduleReset();
+    Answer moduleReset(const Request& request);
     Answer modulePosition(const Request& request);
-    Answer moduleMove();
+    Answer moduleMove(const Request& request);
     Answer powerOff(const Request& request);
+    Answer cardCommand(const Request& request);
 
     // Starts the card towards `to`; it arrives after `ms` (scaled). The models
     // with a transfer module answer when the move is done, the others at once

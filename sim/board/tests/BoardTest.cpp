@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "board/Board.h"
+#include "board/CommandSet.h"
 #include "board/InfoBlock.h"
 
 namespace ksim::board {
@@ -68,7 +69,59 @@ TEST_F(BoardAnswers, IdentificationCommandsAnswer) {
     EXPECT_EQ(sum, block[0]);
     EXPECT_EQ(ask(0x1002, {0}), hex("01 01 01"));
     EXPECT_EQ(ask(0x1002, {0, 1, 2}), Bytes());
-    EXPECT_EQ(ask(0x7777, {}), Bytes());
+}
+
+TEST_F(BoardAnswers, StrictBoardRefusesUnknownCommandsAndWrongLengths) {
+    struct Case {
+        uint16_t command;
+        const char* data;
+        uint8_t strictState;  // lenient: always 00
+    } cases[] = {
+        {0x7E7E, "", kStateUnknownCommand},
+        {0x0000, "01", kStateUnknownCommand},
+        {0x3001, "", 0},
+        {0x3001, "00", kStateBadLength},
+        {0x100B, "", 0},
+        {0x0104, "", 0},
+        {0x0104, "00", 0},
+        {0x0104, "00 00", kStateBadLength},
+        {0x0601, "FF 01", 0},
+        {0x0601, "FF", kStateBadLength},
+        {0x1002, "", 0},
+        {0x1002, "00", 0},
+        {0x1002, "00 01 02", 0},
+        {0x1002, "00 01", kStateBadLength},
+        {0x1008, "00", 0},
+        {0x1008, "00 00 00 00 00 00 00 00 00", kStateBadLength},
+    };
+    for (bool strict : {true, false}) {
+        Board b = make("09");
+        b.setStrict(strict);
+        for (const auto& c : cases) {
+            auto r = replies(b.onRequest({1, c.command, hex(c.data)}));
+            ASSERT_EQ(r.size(), 1u);
+            const uint8_t want = strict ? c.strictState : 0;
+            EXPECT_EQ(r[0].state, want) << std::hex << c.command << " [" << c.data << "] "
+                                        << (strict ? "strict" : "lenient");
+            if (want != 0) {
+                EXPECT_TRUE(r[0].data.empty());
+            }
+        }
+    }
+    // A canned answer stands for a command the firmware has, whatever its data.
+    Board b = make("09");
+    b.setCanned(0x7E7E, Answer{0, hex("01"), 0});
+    b.setCanned(0x0601, Answer{0, hex("02"), 0});
+    EXPECT_EQ(replies(b.onRequest({1, 0x7E7E, hex("01 02 03")}))[0].state, 0);
+    EXPECT_EQ(replies(b.onRequest({1, 0x0601, {}}))[0].data, hex("02"));
+}
+
+TEST(CommandSet, LengthRulesReadAsDocumented) {
+    EXPECT_EQ(lengthRule(0x1002)->text(), "0 to 1 bytes or 3 bytes");
+    EXPECT_EQ(lengthRule(0x0009)->text(), "2 bytes");
+    EXPECT_EQ(lengthRule(0x4003)->text(), "1 byte");
+    EXPECT_EQ(lengthRule(0x7E7E), nullptr);
+    EXPECT_NE(commandSetHelp().find("0211 0 to 255 bytes"), std::string::npos);
 }
 
 TEST_F(BoardAnswers, EncipheredBlockDeciphersToThePlainOne) {
@@ -196,13 +249,13 @@ TEST_F(BoardFaults, StaleRepeatsThePreviousReply) {
 TEST_F(BoardFaults, CountAndCommandFilter) {
     Board b = make("09");
     std::string error;
-    b.addFault(*parseFaultText("state,count=2,cmd=0x4001", &error));
+    b.addFault(*parseFaultText("state,count=2,cmd=0x0104", &error));
     b.addFault(*parseFaultText("card_status", &error));
     auto state = [&](uint16_t cmd) { return replies(b.onRequest({1, cmd, {}}))[0].state; };
     EXPECT_EQ(state(0x1002), 0);
-    EXPECT_EQ(state(0x4001), 0x85);
-    EXPECT_EQ(state(0x4001), 0x85);
-    EXPECT_EQ(state(0x4001), 0);
+    EXPECT_EQ(state(0x0104), 0x85);
+    EXPECT_EQ(state(0x0104), 0x85);
+    EXPECT_EQ(state(0x0104), 0);
     // card_status without cmd waits for a card command.
     b.setCanned(0x0211, Answer{0, hex("01 02"), 0});
     EXPECT_EQ(replies(b.onRequest({1, 0x0211, {}}))[0].data, hex("01 02 6A 82"));

@@ -4,6 +4,7 @@
 #include "printer/PrinterConfig.h"
 #include "printer/PrinterFrames.h"
 #include "printer/PrinterModel.h"
+#include "printer/RequestCheck.h"
 
 namespace ksim::printer {
 namespace {
@@ -149,6 +150,68 @@ TEST(SimPrinterModel, FirmwareDownloadNeedsUnprotectedFlash) {
     EXPECT_TRUE(a.iap);
     EXPECT_EQ(0xEA, a.data[0]);
     EXPECT_EQ(40u, m.describe()["firmware_bytes"].asUInt());
+}
+
+// A request as the driver sends it: code, time stamp, data, then (not for 59) ten zeros.
+Bytes request(uint8_t code, const Bytes& data, bool zeros = true,
+              const Bytes& stamp = {0x20, 0x26, 0x12, 0x11, 0x15, 0x37, 0x25}) {
+    Bytes p = {code};
+    p.insert(p.end(), stamp.begin(), stamp.end());
+    p.insert(p.end(), data.begin(), data.end());
+    if (zeros) p.resize(p.size() + kTrailingZeros, 0);
+    return p;
+}
+
+TEST(SimPrinterRequests, EachRequestIsCheckedAsThePrinterMust) {
+    Bytes stray = request(0x55, Bytes(10, 0));
+    stray.back() = 0x01;
+    Bytes download = {0xEA, 0x5A, 0x01};
+    download.resize(40, 0x33);
+    struct Case {
+        const char* what;
+        Bytes payload;
+        std::optional<uint8_t> status;  // nullopt: taken
+        const char* why;
+    } cases[] = {
+        {"self-check", request(0x57, {}), std::nullopt, ""},
+        {"erase", request(0x54, Bytes(33, 0)), std::nullopt, ""},
+        {"card in", request(0x55, Bytes(10, 0)), std::nullopt, ""},
+        {"stepper", request(0xA0, Bytes(8, 1)), std::nullopt, ""},
+        {"image", request(0x59, Bytes(kImageLead + kImageBytes, 0xFF), false), std::nullopt, ""},
+        {"IAP query", request(0x60, {0x62, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), std::nullopt, ""},
+        {"IAP download", request(0x60, download), std::nullopt, ""},
+        {"unknown command", request(0x7E, {}), kStatusUnknownCommand, "not in the printer's"},
+        {"unknown IAP", request(0x60, Bytes(11, 0x42)), kStatusUnknownCommand, "sub-command 42"},
+        {"erase padded short", request(0x54, Bytes(10, 0)), kStatusMalformed, "takes 33 data"},
+        {"set parameters long", request(0x51, Bytes(31, 0)), kStatusMalformed, "takes 29 data"},
+        {"no zeros", request(0x57, {}, false), kStatusMalformed, "got 0 bytes"},
+        {"stray trailing byte", stray, kStatusMalformed, "not all zero"},
+        {"image with zeros", request(0x59, Bytes(kImageLead + kImageBytes, 0)), kStatusMalformed,
+         "takes 79346 data bytes, got"},
+        {"IAP short", request(0x60, {0x62, 0, 0}), kStatusMalformed, "IAP 62 takes 11"},
+        {"download without kind", request(0x60, {0xEA, 0x5A}), kStatusMalformed,
+         "at least 3"},
+        {"time not BCD", request(0x57, {}, true, {0x20, 0x26, 0x1A, 0x11, 0x15, 0x37, 0x25}),
+         kStatusMalformed, "byte 3 (1A) is not BCD"},
+        {"month 13", request(0x57, {}, true, {0x20, 0x26, 0x13, 0x11, 0x15, 0x37, 0x25}),
+         kStatusMalformed, "month 13"},
+        {"century 19", request(0x57, {}, true, {0x19, 0x99, 0x12, 0x11, 0x15, 0x37, 0x25}),
+         kStatusMalformed, "century 19"},
+        {"second 60", request(0x57, {}, true, {0x20, 0x26, 0x12, 0x11, 0x15, 0x37, 0x60}),
+         kStatusMalformed, "second 60"},
+        {"day 0", request(0x57, {}, true, {0x20, 0x26, 0x12, 0x00, 0x15, 0x37, 0x25}),
+         kStatusMalformed, "day 0"},
+    };
+    for (const auto& c : cases) {
+        const auto problem = checkRequest(c.payload);
+        if (!c.status) {
+            EXPECT_FALSE(problem) << c.what << ": " << problem->why;
+            continue;
+        }
+        ASSERT_TRUE(problem) << c.what;
+        EXPECT_EQ(problem->status, *c.status) << c.what;
+        EXPECT_NE(problem->why.find(c.why), std::string::npos) << c.what << ": " << problem->why;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "board/CardReader.h"
+#include "board/CommandSet.h"
 #include "board/mechanism/CardMechanism.h"
 #include "board/mechanism/Mechanisms.h"
 
@@ -133,11 +135,83 @@ TEST(CardMechanism, TransferModelsAnswerWhenTheMoveIsDone) {
 
 TEST(CardMechanism, OldFirmwareHasNoModuleCommands) {
     Rig rig("19,fw=20180814", 0);
-    EXPECT_EQ(rig.ask(0x400D).state, kUnknownCommand);
-    EXPECT_EQ(rig.ask(0x400A).state, kUnknownCommand);
+    EXPECT_EQ(rig.ask(0x400D).state, kStateUnknownCommand);
+    EXPECT_EQ(rig.ask(0x400A).state, kStateUnknownCommand);
     EXPECT_EQ(rig.ask(0x4009, {1}).state, 0);
     Rig standard("00,fw=20200101");
-    EXPECT_EQ(standard.ask(0x400A).state, kUnknownCommand);
+    EXPECT_EQ(standard.ask(0x400A).state, kStateUnknownCommand);
+}
+
+TEST(CardMechanism, StrictBoardRefusesWrongLengthsAndMissingModuleCommands) {
+    struct Case {
+        const char* settings;
+        uint16_t command;
+        Bytes data;
+        uint8_t strictState;  // lenient: 00
+    } cases[] = {
+        {"00", 0x4003, {}, kStateBadLength},
+        {"00", 0x4003, {0x01}, 0},
+        {"00", 0x4001, {}, 0},
+        {"00", 0x4001, {0x00}, 0},
+        {"00", 0x4001, {0x00, 0x00}, kStateBadLength},
+        {"00", 0x4006, Bytes(291, 0x11), kStateBadLength},
+        {"00", 0x0009, {0x01}, kStateBadLength},
+        {"00", 0x0009, {0x01, 0x0A}, 0},
+        {"00", 0x1003, {}, kStateBadLength},
+        {"00", 0x100F, {0x00, 0x01}, kStateBadLength},
+        {"00", 0x100F, {0x00, 0x01, 0x02, 0x03}, 0},
+        {"00", 0x4009, {0x01}, kStateUnknownCommand},
+        {"00", 0x4008, {0x00}, kStateUnknownCommand},
+        {"88", 0x400D, {}, kStateUnknownCommand},
+        {"09", 0x4009, {0x01}, 0},
+        {"09", 0x4009, {}, kStateBadLength},
+        {"09", 0x400A, {0x00}, kStateBadLength},
+        {"09", 0x0302, {}, 0},
+        {"09", 0x0302, {0x00}, kStateBadLength},
+    };
+    for (bool strict : {true, false}) {
+        for (const auto& c : cases) {
+            Rig rig(c.settings);
+            rig.board->setStrict(strict);
+            EXPECT_EQ(rig.ask(c.command, c.data).state, strict ? c.strictState : 0)
+                << c.settings << " " << std::hex << c.command << " with " << std::dec
+                << c.data.size() << " bytes, " << (strict ? "strict" : "lenient");
+        }
+    }
+}
+
+TEST(CardMechanism, CardCommandsAnswerWithTheCardsStatusWord) {
+    struct Case {
+        int card;
+        uint16_t command;
+        const char* apdu;
+        uint16_t sw;
+    } cases[] = {
+        {station::kReader, 0x0211, "00 A4 04 00", kSwDone},
+        {station::kReader, 0x0311, "00 B0 00 00 10", kSwDone},
+        {station::kReader, 0x0211, "00 A4 04 00 02 3F 00", kSwDone},
+        {station::kReader, 0x0211, "00 A4 04 00 02 3F 00 00", kSwDone},
+        {station::kReader, 0x0211, "00 A4", kSwWrongLength},
+        {station::kReader, 0x0211, "00 A4 04 00 05 3F 00", kSwWrongLength},
+        {station::kReader, 0x0211, "00 A4 04 00 00 3F", kSwWrongLength},
+        {kNoCard, 0x0211, "00 A4 04 00", kSwNoCard},
+        {station::kSlot, 0x0311, "00 A4 04 00", kSwNoCard},
+        {station::kPrePrint, 0x0211, "00 A4 04 00", kSwNoCard},
+    };
+    for (const auto& c : cases) {
+        Rig rig("00", c.card);
+        Got got = rig.ask(c.command, *parseHex(c.apdu));
+        EXPECT_EQ(got.state, 0) << c.apdu;
+        EXPECT_EQ(got.data, (Bytes{static_cast<uint8_t>(c.sw >> 8), static_cast<uint8_t>(c.sw)}))
+            << "card at " << c.card << ", APDU " << c.apdu;
+    }
+    // A card_status fault replaces the card's word; lenient boards add none of their own.
+    Rig rig("00", station::kReader);
+    std::string error;
+    rig.board->addFault(*parseFaultText("card_status,sw=6283", &error));
+    EXPECT_EQ(rig.ask(0x0211, {0x00, 0xA4, 0x04, 0x00}).data, (Bytes{0x62, 0x83}));
+    rig.board->setStrict(false);
+    EXPECT_EQ(rig.ask(0x0211, {0x00, 0xA4, 0x04, 0x00}).data, Bytes());
 }
 
 TEST(CardMechanism, DetainBinAndOperatorActions) {
