@@ -13,4 +13,10 @@ add_library(kq_mbedcrypto INTERFACE)
 target_link_libraries(kq_mbedcrypto INTERFACE ${MBEDCRYPTO_LIB})
 target_include_directories(kq_mbedcrypto INTERFACE ${MBEDTLS_INCLUDE_DIR})
 
+# Boost.Beast and Boost.Asio, header-only: the web server's engine.
+find_package(Boost 1.74 REQUIRED)
+add_library(kq_boost INTERFACE)
+target_link_libraries(kq_boost INTERFACE Boost::headers Threads::Threads)
+target_compile_definitions(kq_boost INTERFACE BOOST_ASIO_NO_DEPRECATED)
+
 find_package(GTest)

@@ -5,7 +5,7 @@
 # of each target and fails when any target finds a crash, a leak, a timeout or runs
 # out of memory; the input that did it is kept in the target's artifacts folder.
 #   usage: scripts/fuzz.sh MINUTES
-#   KQ_FUZZ_BUILD_DIR  build tree (build-fuzz)
+#   KQ_FUZZ_BUILD_DIR  build tree (build/fuzz, the fuzz preset)
 #   KQ_FUZZ_WORK_DIR   scratch corpora, logs and artifacts (<build tree>/fuzz-run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,13 +16,12 @@ if [[ ! $minutes =~ ^[0-9]+$ ]] || ((minutes == 0)); then
     exit 2
 fi
 
-build=${KQ_FUZZ_BUILD_DIR:-build-fuzz}
+build=${KQ_FUZZ_BUILD_DIR:-build/fuzz}
 launcher=()
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_FUZZ_ONLY=ON \
-    -DKQ_WERROR=ON "${launcher[@]}"
+cmake --preset fuzz -B "$build" "${launcher[@]}"
 cmake --build "$build" -j"$(nproc)"
 
 manifest=$build/fuzz-targets.txt

@@ -7,10 +7,11 @@ packages=(
   build-essential cmake pkg-config git clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libusb-1.0-0-dev libjsoncpp-dev liblog4cpp5-dev libjpeg-dev libqrencode-dev
-  libmbedtls-dev libcivetweb-dev libmagick++-dev libfontconfig-dev
+  libmbedtls-dev libboost-dev libcivetweb-dev libmagick++-dev libfontconfig-dev
   umockdev libumockdev-dev libglib2.0-dev
   fonts-wqy-microhei zbar-tools netpbm
   curl wrk python3 procps socat
+  lintian fakeroot dpkg-dev systemd
 )
 
 missing=()

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, warnings
-# fatal, and runs every test. A sanitizer report fails the run.
+# fatal, and runs every test (tree build/test); then the fuzz targets (build/fuzz)
+# and the Debian packages (build/package). A sanitizer report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
 
-build=${KQ_TEST_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_SANITIZE=ON -DKQ_WERROR=ON
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+build=${KQ_TEST_BUILD_DIR:-build/test}
+cmake --preset test -B "$build" "${launcher[@]}"
 cmake --build "$build" -j"$(nproc)"
 
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:verify_asan_link_order=0"
@@ -15,7 +21,11 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
 
 # Fuzz targets: a separate clang tree; each target runs for a few seconds.
-fuzz=${KQ_FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_FUZZ_ONLY=ON -DKQ_WERROR=ON
+fuzz=${KQ_FUZZ_BUILD_DIR:-build/fuzz}
+cmake --preset fuzz -B "$fuzz" "${launcher[@]}"
 cmake --build "$fuzz" -j"$(nproc)"
 ctest --test-dir "$fuzz" --output-on-failure --no-tests=error
+
+# Packages: built from a release tree, checked with lintian and in a scratch root.
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+KQ_PACKAGE_BUILD_DIR=${KQ_PACKAGE_BUILD_DIR:-build/package} bash tests/packaging/check-packages.sh

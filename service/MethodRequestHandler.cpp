@@ -1,5 +1,6 @@
 #include "MethodRequestHandler.h"
 
+#include <json/json.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -23,7 +24,35 @@ const char* const kReplyHead =
     "GET,PUT,POST,DELETE,PATCH,OPTIONS\r\nCache-Control: no-store, must-revalidate\r\nPragma: "
     "no-cache\r\nExpires: 0\r\n\r\n";
 
+const char kHeartBeat[] = "heart_beat";
+const char kHeartBeatDocument[] = "{\"funccode\":\"heart_beat\"}";
+
 }  // namespace
+
+bool NamesHeartBeat(const std::string& argsJson) {
+    // The document clients send, recognised without a parse.
+    if (argsJson == kHeartBeatDocument) return true;
+    const size_t length = strnlen(argsJson.c_str(), argsJson.size());
+    // Only a text that spells the name can name it without escapes; one that
+    // escapes it still reaches the SDK, in its turn.
+    if (argsJson.substr(0, length).find(kHeartBeat) == std::string::npos) return false;
+    thread_local std::unique_ptr<Json::CharReader> reader(
+        Json::CharReaderBuilder().newCharReader());
+    Json::Value args;
+    std::string errors;
+    try {
+        if (!reader->parse(argsJson.data(), argsJson.data() + length, &args, &errors) ||
+            !errors.empty()) {
+            return false;
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (!args.isObject() || !args.isMember("funccode")) return false;
+    const Json::Value& funccode = args["funccode"];
+    return !funccode.isNull() && funccode.isConvertibleTo(Json::stringValue) &&
+           funccode.asString() == kHeartBeat;
+}
 
 ResultBuffer MethodCallBase::AllocateResultBuffer() {
     return ResultBuffer(static_cast<char*>(std::calloc(kResultBufferSize, 1)));
@@ -33,9 +62,8 @@ int MethodCallBase::Call(const char* argsJson, char* out, bool flag) {
     return lib_call_method(mDevice, flag, argsJson, out);
 }
 
-void MethodCallBase::ClearResultBuffer(size_t length) {
+void MethodCallBase::ClearResultBuffer(char* buffer, size_t length) {
     const size_t used = length < kResultBufferSize ? length + 1 : kResultBufferSize;
-    char* const buffer = mBuffer.get();
     if (used <= kClearedInPlace) {
         std::memset(buffer, 0, used);
         return;
@@ -53,30 +81,42 @@ void MethodCallBase::ClearResultBuffer(size_t length) {
     std::memset(buffer + (lastPage - start), 0, start + used - lastPage);
 }
 
-std::string MethodCallBase::CallMethod(const std::string& body, bool flag) {
-    std::lock_guard<std::mutex> guard(mCallLock);
-    if (!mBuffer) mBuffer = AllocateResultBuffer();
-    if (!mBuffer) {
+std::string MethodCallBase::CallMethod(ResultSlot& slot, const std::string& body, bool flag) {
+    std::lock_guard<std::mutex> guard(slot.lock);
+    if (!slot.buffer) slot.buffer = AllocateResultBuffer();
+    if (!slot.buffer) {
         Json::Value document;
         document["result"] = kNoResultBuffer;
         document["msg"] = BaseCode().at(kNoResultBuffer);
         return json2string(document);
     }
-    Call(body.c_str(), mBuffer.get(), flag);
+    char* const buffer = slot.buffer.get();
+    Call(body.c_str(), buffer, flag);
     // Bounded by the buffer, in case a document filled it without its NUL.
-    const size_t length = strnlen(mBuffer.get(), kResultBufferSize);
-    std::string document(mBuffer.get(), length);
-    ClearResultBuffer(length);
+    const size_t length = strnlen(buffer, kResultBufferSize);
+    std::string document(buffer, length);
+    ClearResultBuffer(buffer, length);
     return document;
 }
 
-void MethodRequestHandler::HandleHttpRequest(IWebRequest& request, IWebResponse& response) {
-    const std::string document = CallMethod(request.Body(), true);
+void MethodCallBase::HandleHttpRequest(IWebRequest& request, IWebResponse& response) {
+    Answer(response, CallMethod(mDeviceCalls, request.Body(), CallFlag()));
+}
+
+bool MethodCallBase::AnswerWithoutDevice(IWebRequest& request, IWebResponse& response) {
+    const std::string body = request.Body();
+    if (!NamesHeartBeat(body)) return false;
+    Answer(response, CallMethod(mHeartBeats, body, CallFlag()));
+    return true;
+}
+
+void MethodRequestHandler::Answer(IWebResponse& response, const std::string& document) {
     response.Printf(kReplyHead, static_cast<unsigned>(document.size()));
     response.Send(reinterpret_cast<const uint8_t*>(document.data()), document.size());
 }
 
-void MethodWSRequestHandler::HandleHttpRequest(IWebRequest& request, IWebResponse& response) {
-    const std::string document = CallMethod(request.Body(), false);
-    response.Printf(document.c_str());
+void MethodWSRequestHandler::Answer(IWebResponse& response, const std::string& document) {
+    // One text frame carrying the document as it is (a WebSocket response formats only
+    // through PrintfChunk; the document is data, never a format).
+    response.PrintfChunk("%s", document.c_str());
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "IDeviceRequestHandler.h"
 #include "IWebRequestHandler.h"
 
 class lib_dev;
@@ -18,42 +19,71 @@ struct FreeDeleter {
 };
 using ResultBuffer = std::unique_ptr<char, FreeDeleter>;
 
-class MethodCallBase : public IWebRequestHandler {
+// Whether the SDK reads funccode "heart_beat" from this argument text: the
+// same reader, the same settings and the same text (up to its first NUL) as
+// the SDK's dispatcher, so the answer cannot differ from the SDK's own.
+bool NamesHeartBeat(const std::string& argsJson);
+
+class MethodCallBase : public IWebRequestHandler, public IDeviceRequestHandler {
   public:
-    MethodCallBase(const std::string& uri, lib_dev* device)
-        : IWebRequestHandler(uri, false), mDevice(device) {}
+    MethodCallBase(const std::string& path, lib_dev* device)
+        : IWebRequestHandler(path, false), mDevice(device) {}
+
+    void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override;
+    // heart_beat touches no device and no state of the SDK object: the
+    // dispatcher logs (under the log's lock), parses with a reader of its own
+    // thread, looks the name up in a table that is read-only once main runs,
+    // and writes a fixed document into the buffer it is given. So it may run
+    // on the network thread while a device call runs on the worker, with a
+    // result buffer of its own.
+    bool AnswerWithoutDevice(IWebRequest& request, IWebResponse& response) override;
 
   protected:
-    // Runs the body through the SDK; the result document, or when no result
-    // buffer can be had, a document saying so.
-    std::string CallMethod(const std::string& body, bool flag);
     // A zero-filled buffer whose pages stay untouched until written; null when
     // the memory is not there.
     virtual ResultBuffer AllocateResultBuffer();
     // The SDK call; out is the result buffer.
     virtual int Call(const char* argsJson, char* out, bool flag);
+    // The flag the SDK call gets, and how the document goes to the client.
+    virtual bool CallFlag() const = 0;
+    virtual void Answer(IWebResponse& response, const std::string& document) = 0;
 
   private:
+    // A result buffer and the lock of the calls that use it. Kept between
+    // calls: mapping and unmapping 100 MiB for each request costs more than
+    // the call itself. Only the pages a document touched are resident.
+    struct ResultSlot {
+        std::mutex lock;
+        ResultBuffer buffer;
+    };
+
+    // Runs the body through the SDK; the result document, or when no result
+    // buffer can be had, a document saying so.
+    std::string CallMethod(ResultSlot& slot, const std::string& body, bool flag);
     // Makes the buffer zero-filled again after a document of length bytes,
     // handing the pages of a large one back to the system.
-    void ClearResultBuffer(size_t length);
+    static void ClearResultBuffer(char* buffer, size_t length);
 
     lib_dev* mDevice;  // borrowed from the service, which outlives the server
-    std::mutex mCallLock;
-    // Kept between calls: mapping and unmapping 100 MiB for each request costs
-    // more than the call itself. Only the pages a document touched are resident.
-    ResultBuffer mBuffer;
+    ResultSlot mDeviceCalls;
+    ResultSlot mHeartBeats;
 };
 
 class MethodRequestHandler : public MethodCallBase {
   public:
     using MethodCallBase::MethodCallBase;
-    void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override;
+
+  protected:
+    bool CallFlag() const override { return true; }
+    void Answer(IWebResponse& response, const std::string& document) override;
 };
 
 // The WebSocket twin: the result document as one text frame, no headers.
 class MethodWSRequestHandler : public MethodCallBase {
   public:
     using MethodCallBase::MethodCallBase;
-    void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override;
+
+  protected:
+    bool CallFlag() const override { return false; }
+    void Answer(IWebResponse& response, const std::string& document) override;
 };

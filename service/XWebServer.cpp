@@ -62,6 +62,17 @@ XWebServer& XWebServer::SetPort(uint16_t port) {
     return *this;
 }
 
+WebLimits XWebServer::Limits() const {
+    Guard guard(mData->dataLock);
+    return mData->limits;
+}
+
+XWebServer& XWebServer::SetLimits(const WebLimits& limits) {
+    Guard guard(mData->dataLock);
+    mData->limits = limits;
+    return *this;
+}
+
 XWebServer::TimePoint XWebServer::LastAccessTime(bool* accessed) {
     return mData->access.Get(accessed);
 }
@@ -131,6 +142,10 @@ bool XWebServer::Start() {
 
 void XWebServer::Stop() {
     mData->Stop();
+}
+
+void XWebServer::SendWebSocketText(const std::string& text) {
+    mData->SendWebSocketText(text);
 }
 
 std::string XWebServer::CalculateDigestAuthHa1(const std::string& user, const std::string& realm,

@@ -1,6 +1,7 @@
 // An embedded HTTP and WebSocket server. Handlers are registered under URIs
-// with the access level they need; they run one at a time, in arrival order,
-// while a pool of workers keeps many connections open.
+// with the access level they need. One network thread serves every
+// connection and runs the handlers; handlers that may wait on a device run
+// one at a time, in arrival order, on a worker thread of their own.
 #pragma once
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "IWebRequestHandler.h"
+#include "WebLimits.h"
 
 class XWebServerData;
 
@@ -30,6 +32,8 @@ class XWebServer {
     XWebServer& SetAuthenticationMethod(Authentication authMethod);
     uint16_t Port() const;
     XWebServer& SetPort(uint16_t port);
+    WebLimits Limits() const;
+    XWebServer& SetLimits(const WebLimits& limits);
 
     // Time of the last handled network event; accessed tells whether there was one.
     TimePoint LastAccessTime(bool* accessed = nullptr);
@@ -52,6 +56,10 @@ class XWebServer {
 
     bool Start();
     void Stop();
+
+    // Queues one text frame for every WebSocket client; callable from any
+    // thread. A client whose queue is over its bound is disconnected.
+    void SendWebSocketText(const std::string& text);
 
     static std::string CalculateDigestAuthHa1(const std::string& user, const std::string& realm,
                                               const std::string& password);

@@ -1,8 +1,10 @@
--- POSTs the heart_beat document; with one connection per thread, the replies
--- counted per thread are the replies per connection.
+-- POSTs a method document (heart_beat unless KQ_BENCH_BODY names another) and
+-- counts the replies whose body is KQ_BENCH_EXPECT; with one connection per
+-- thread, the replies counted per thread are the replies per connection.
 wrk.method = "POST"
-wrk.body = '{"funccode":"heart_beat"}'
+wrk.body = os.getenv("KQ_BENCH_BODY") or '{"funccode":"heart_beat"}'
 wrk.headers["Content-Type"] = "application/json"
+local expected = os.getenv("KQ_BENCH_EXPECT") or '{"msg":"成功","result":0}'
 
 local threads = {}
 
@@ -16,7 +18,7 @@ function init(args)
 end
 
 function response(status, headers, body)
-  if status == 200 and body == '{"msg":"成功","result":0}' then
+  if status == 200 and body == expected then
     replies = replies + 1
   else
     failures = failures + 1

@@ -3,7 +3,10 @@
 #include <memory>
 #include <new>
 
-#include "Boundary.h"
+#include <Magick++.h>
+
+#include "ExceptionBoundary.h"
+#include "ImagingSetup.h"
 #include "DrawContext.h"
 #include "Pixels.h"
 #include "cardpaint.h"

@@ -1,5 +1,7 @@
 // Raw rows of a picture: packed bits or one byte per pixel.
-#include "Boundary.h"
+#include <Magick++.h>
+
+#include "ExceptionBoundary.h"
 #include "cardpaint_image.h"
 
 namespace {

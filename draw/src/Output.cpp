@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "Bilevel.h"
-#include "Boundary.h"
+#include <Magick++.h>
+
+#include "ExceptionBoundary.h"
 #include "DrawContext.h"
 #include "Pixels.h"
 #include "PreviewName.h"

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "Boundary.h"
+#include <Magick++.h>
+
+#include "ExceptionBoundary.h"
 #include "DrawContext.h"
 #include "Pixels.h"
 #include "QrBitmap.h"

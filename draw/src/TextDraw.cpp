@@ -2,7 +2,9 @@
 #include <iostream>
 #include <list>
 
-#include "Boundary.h"
+#include <Magick++.h>
+
+#include "ExceptionBoundary.h"
 #include "DrawContext.h"
 #include "cardpaint.h"
 

@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QrCase{"Colour", 0, "abc"}, QrCase{"Monochrome", 1, "abc"},
                       QrCase{"LongerThanVersion3", 1,
                              "https://example.org/card?id=0123456789&name=ABCDEFGHIJKLMNOP"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(QrCode, SymbolIsPlacedWithinItsBox) {
     Canvas canvas(1, 0, 300, 300);

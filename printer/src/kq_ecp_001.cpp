@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "BcdTime.h"
 #include "LinkCodes.h"
-#include "NumericHelpers.h"
 
 namespace {
 constexpr int kCopyLen = 10;

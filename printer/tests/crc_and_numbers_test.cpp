@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "Crc16.h"
-#include "NumericHelpers.h"
+#include "BcdTime.h"
+#include "HexText.h"
 
 TEST(EcpCrc16, XmodemCheckValue) {
     const unsigned char digits[] = "123456789";

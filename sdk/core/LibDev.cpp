@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/ResultCodes.h"
 #include "core/Process.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
@@ -25,9 +26,9 @@ std::unique_ptr<lib_dev>& sdkObject() {
     return object;
 }
 
-constexpr int kClassMissing = 1411;
+using kqcode::kClassMissing;
 constexpr int kInvalidObject = 1900;
-constexpr int kInvalidData = 13;
+using kqcode::kInvalidData;
 
 }  // namespace
 

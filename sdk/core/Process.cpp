@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -68,6 +69,13 @@ int convertString2json(const char* text, Json::Value& value) {
         Json::CharReaderBuilder().newCharReader());
     std::string errors;
     size_t length = std::strlen(text);
-    bool ok = reader->parse(text, text + length, &value, &errors);
-    return ok && errors.empty() ? 0 : -1;
+    // The reader throws on a document nested deeper than its limit: that is
+    // a text it cannot parse like any other.
+    try {
+        bool ok = reader->parse(text, text + length, &value, &errors);
+        return ok && errors.empty() ? 0 : -1;
+    } catch (const std::exception&) {
+        value = Json::Value();
+        return -1;
+    }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ResultCodes.h"
 #include "core/Process.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
@@ -10,10 +11,10 @@
 
 namespace {
 
-constexpr int kIncorrectFunction = 1;
+using kqcode::kIncorrectFunction;
 constexpr int kNotDone = 3;
-constexpr int kInvalidData = 13;
-constexpr int kNotConnected = 1167;
+using kqcode::kInvalidData;
+using kqcode::kNotConnected;
 constexpr int kDefaultPowerOffWaitMs = 1000;
 constexpr int kSdkPort = 12531;
 // Scratch room for the document of the automatic open in findObject; the

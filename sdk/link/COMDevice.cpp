@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/ResultCodes.h"
 #include "core/Process.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
@@ -14,8 +15,8 @@ ClassRegistration<BaseDevice, COMDevice> registerClass("COMDevice");
 StaticRegistration<BaseDevice> registerCheck("COMDevice", "checkconnects",
                                              &COMDevice::checkconnects);
 
-constexpr int kIncorrectFunction = 1;
-constexpr int kNotConnected = 1167;
+using kqcode::kIncorrectFunction;
+using kqcode::kNotConnected;
 constexpr int kOpenEvent = 1;
 constexpr size_t kCheckDocument = 10240;
 

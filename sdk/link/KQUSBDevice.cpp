@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/ResultCodes.h"
 #include "core/Process.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
@@ -14,8 +15,8 @@ ClassRegistration<BaseDevice, KQUSBDevice> registerClass("KQUSBDevice");
 StaticRegistration<BaseDevice> registerCheck("KQUSBDevice", "checkconnects",
                                              &KQUSBDevice::checkconnects);
 
-constexpr int kBadRequest = 13;
-constexpr int kNotConnected = 1167;
+using kqcode::kInvalidData;
+using kqcode::kNotConnected;
 constexpr int kOpenEvent = 1;
 
 const UsbId vpidArr[] = {{0x0483, 0x5740}, {0x0483, 0x5741}, {0x0483, 0x5704}};
@@ -128,7 +129,7 @@ int KQUSBDevice::open_dev(const char* argsJson, char* out) {
     writeLog("KQUSBDevice::open_dev");
     Json::Value args;
     if (convertString2json(argsJson, args) != 0) {
-        return result_json_code(kBadRequest, out, "传入json数据有误");
+        return result_json_code(kInvalidData, out, "传入json数据有误");
     }
     int deviceType = -1;
     if (args.isObject() && args["device_type"].isInt()) deviceType = args["device_type"].asInt();
@@ -205,7 +206,7 @@ int KQUSBDevice::analyzeFlashRapid(void* port, int index, DeviceInfo* info, int 
         info->deviceType = static_cast<uint32_t>(deviceType);
         return 0;
     }
-    return kBadRequest;
+    return kInvalidData;
 }
 
 std::unique_ptr<kqDevMid00> KQUSBDevice::devType2Class(unsigned int code, void* port, int index) {

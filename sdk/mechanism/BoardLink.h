@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/ResultCodes.h"
 #include "link/Device.h"
 
 // 1348: the board to reopen is not attached.
-constexpr int kBoardNotFound = 1348;
+constexpr int kBoardNotFound = kqcode::kInvalidClass;
 
 class BoardLink {
   public:

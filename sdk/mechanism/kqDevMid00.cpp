@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/ResultCodes.h"
 #include "core/ResultJson.h"
 #include "mechanism/BoardAccess.h"
 #include "mechanism/StationTable.h"
@@ -13,7 +14,7 @@ ClassRegistration<kqDevMid00, kqDevMid00> registerClass("kqDevMid00");
 StaticRegistration<kqDevMid00> registerCheck("kqDevMid00", "checkconnects",
                                              &kqDevMid00::checkconnects);
 
-constexpr int kNotConnected = 1167;
+using kqcode::kNotConnected;
 
 const UsbId kMechanismIds[] = {
     {0x0483, 0x5740}, {0x0483, 0x5741}, {0x0483, 0x5704}, {0x0483, 0x5702}};

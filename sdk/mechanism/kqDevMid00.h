@@ -101,7 +101,7 @@ class kqDevMid00 : public kqDev {
 int listMechanismBoards(char* out);
 
 // Feeding that never sees the expected sensor state.
-constexpr int kFeedTimeout = 258;
+constexpr int kFeedTimeout = kqcode::kWaitTimeout;
 constexpr int kFeedPolls = 300;
 constexpr int kFeedPollMs = 50;
 constexpr int kFeedTimeoutMs = 15000;

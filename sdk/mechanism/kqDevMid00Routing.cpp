@@ -2,6 +2,7 @@
 // mapping and the station moves.
 #include <string>
 
+#include "core/ResultCodes.h"
 #include "core/Process.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr int kBadRequest = 13;
+using kqcode::kInvalidData;
 constexpr short kPrepare = 0x4003;
 constexpr short kDetain = 0x4006;
 constexpr int kDetainTimeoutMs = 15000;
@@ -34,17 +35,17 @@ int intOption(const Json::Value& object, const char* key, int fallback) {
 int kqDevMid00::send_to_parts(const char* argsJson, char* out) {
     Json::Value args;
     if (convertString2json(argsJson, args) != 0) {
-        return result_json_code(kBadRequest, out, "传入的内容不符合JSON格式");
+        return result_json_code(kInvalidData, out, "传入的内容不符合JSON格式");
     }
     if (!args.isObject() || !args.isMember("conditions") || !args["conditions"].isObject()) {
-        return result_json_code(kBadRequest, out, "传入的内容不存在conditions");
+        return result_json_code(kInvalidData, out, "传入的内容不存在conditions");
     }
     const Json::Value& conditions = args["conditions"];
 
     int target = -1;
     if (conditions.isMember("target_id")) {
         if (!intMember(conditions, "target_id", target) || mParts.count(target) == 0) {
-            return result_json_code(kBadRequest, out, "传入的目标工位信息未查到");
+            return result_json_code(kInvalidData, out, "传入的目标工位信息未查到");
         }
     } else if (conditions.isMember("target_name")) {
         const Json::Value& wanted = conditions["target_name"];
@@ -63,7 +64,7 @@ int kqDevMid00::send_to_parts(const char* argsJson, char* out) {
     int start = -1;
     if (conditions.isMember("part_id")) {
         if (!intMember(conditions, "part_id", start) || (start != -1 && mParts.count(start) == 0)) {
-            return result_json_code(kBadRequest, out, "传入的起始工位信息未查到");
+            return result_json_code(kInvalidData, out, "传入的起始工位信息未查到");
         }
     }
 
@@ -104,9 +105,9 @@ int kqDevMid00::analyzeOptions(int, int targetPart, int acceptSide, int acceptSi
             writeLog("机构推卡到存卡位置（吞卡）");
             return _toDetainPos(0);
         case station::kBeforeTransfer:
-            return result_json_code(kBadRequest, out, "该机构不支持这个工位");
+            return result_json_code(kInvalidData, out, "该机构不支持这个工位");
         default:
-            return result_json_code(kBadRequest, out, "target_id参数错误，该机构不支持这个工位");
+            return result_json_code(kInvalidData, out, "target_id参数错误，该机构不支持这个工位");
     }
 }
 

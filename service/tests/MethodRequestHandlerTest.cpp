@@ -111,4 +111,40 @@ TEST(MethodHandlerBuffer, EveryCallStartsFromAZeroFilledBuffer) {
     }
 }
 
+// Only texts the SDK itself reads as heart_beat are answered beside device calls.
+TEST(HeartBeatRecognition, AgreesWithTheDispatcher) {
+    const struct {
+        std::string body;
+        bool heartBeat;
+    } cases[] = {
+        {"{\"funccode\":\"heart_beat\"}", true},
+        {" { \"funccode\" : \"heart_beat\", \"object_name\": \"KQUSBDevice\" } ", true},
+        {"{\"funccode\":\"heart_beat\",\"funccode\":\"send_to_parts\"}", false},
+        {"{\"funccode\":\"send_to_parts\",\"note\":\"heart_beat\"}", false},
+        {"{\"funccode\":[\"heart_beat\"]}", false},
+        {"{\"funccode\":\"heart_beat\"", false},
+        {"[\"heart_beat\"]", false},
+        {std::string("{\"funccode\":\"open_dev\"}\0{\"funccode\":\"heart_beat\"}", 49), false},
+        {std::string("{\"funccode\":\"heart_beat\"}\0garbage", 33), true},
+        {"{\"funccode\":\"\\u0068eart_beat\"}", false},
+        {std::string(5000, '[') + "\"heart_beat\"" + std::string(5000, ']'), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NamesHeartBeat(c.body), c.heartBeat) << c.body.substr(0, 80);
+}
+
+TEST_F(MethodHandler, HeartBeatBesideDeviceCallsAnswersLikeTheSdk) {
+    MethodRequestHandler handler("/api/call_method/send_to_parts", device);
+    FakeRequest request;
+    request.body = "{\"funccode\":\"heart_beat\",\"object_name\":\"KQUSBDevice\"}";
+    FakeResponse quick, queued;
+    ASSERT_TRUE(handler.AnswerWithoutDevice(request, quick));
+    handler.HandleHttpRequest(request, queued);
+    EXPECT_EQ(quick.sent, queued.sent);
+    request.body = "{\"funccode\":\"get_dev_state\"}";
+    FakeResponse none;
+    EXPECT_FALSE(handler.AnswerWithoutDevice(request, none));
+    EXPECT_EQ(none.sent, "");
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "ServerFixture.h"
 
 namespace {
@@ -27,7 +29,11 @@ class EchoSocket : public IWebRequestHandler {
     EchoSocket() : IWebRequestHandler("/ws", false) {}
     void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override {
         const std::string reply = "echo:" + request.Body() + request.Uri();
+// A WebSocket response sends Printf's text as it is, without formatting it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-security"
         response.Printf(reply.c_str());
+#pragma GCC diagnostic pop
     }
 };
 
@@ -54,6 +60,33 @@ TEST_F(WebSocket, WithoutWsHandlerFramesCloseTheConnection) {
     ASSERT_TRUE(connection.WaitFor("\r\n\r\n"));
     ASSERT_TRUE(connection.Send(TextFrame("hello")));
     EXPECT_TRUE(connection.ClosedByPeer(3000));
+}
+
+TEST_F(WebSocket, TextFromAnyThreadReachesEveryClient) {
+    Start();
+    TestConnection first(port), second(port);
+    for (TestConnection* connection : {&first, &second}) {
+        ASSERT_TRUE(connection->Send(Upgrade("/ws")));
+        ASSERT_TRUE(connection->WaitFor("\r\n\r\n"));
+    }
+    std::thread([&] { server.SendWebSocketText("event one"); }).join();
+    const std::string expected = std::string("\x81\x09", 2) + "event one";
+    EXPECT_TRUE(first.WaitFor(expected));
+    EXPECT_TRUE(second.WaitFor(expected));
+}
+
+TEST_F(WebSocket, AClientThatDoesNotReadIsDropped) {
+    WebLimits limits;
+    limits.webSocketQueueBytes = 64 * 1024;
+    server.SetLimits(limits);
+    Start();
+    TestConnection stuck(port);
+    ASSERT_TRUE(stuck.Send(Upgrade("/ws")));
+    ASSERT_TRUE(stuck.WaitFor("\r\n\r\n"));
+    const std::string frame(16 * 1024, 'e');
+    // Far more than the socket buffers and the queue together hold.
+    for (int i = 0; i < 1500; ++i) server.SendWebSocketText(frame);
+    EXPECT_TRUE(stuck.ClosedByPeer(5000));
 }
 
 }  // namespace

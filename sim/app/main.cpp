@@ -8,6 +8,7 @@
 #include "app/ControlServer.h"
 #include "app/Options.h"
 #include "app/Preload.h"
+#include "app/MechanismActions.h"
 #include "board/mechanism/Mechanisms.h"
 
 using namespace ksim;
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     app::SimContext ctx(loop, journal, bus, actions);
     app::registerBoardActions(ctx);
     app::registerSimActions(ctx);
-    board::mechanism::registerMechanismActions(ctx);
+    app::registerMechanismActions(ctx);
     if (args.help) {
         fputs(app::usageText(actions).c_str(), stdout);
         return 0;

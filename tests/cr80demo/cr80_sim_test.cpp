@@ -30,6 +30,6 @@ INSTANTIATE_TEST_SUITE_P(
             "SdkEraseRectangles", {"--printer", "A1"}, "SimCr80Sdk.EraseRectanglesAndCounters"},
         Scenario{"SerialTooLong", {}, "SimCr80Demo.SerialNumberTooLongIsRefused"},
         Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
-    [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Scenario>& p) { return std::string(p.param.name); });
 
 }  // namespace

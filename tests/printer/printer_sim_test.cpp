@@ -64,5 +64,5 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--printer", "A1", "--printer", "B2"},
                  "SimEcptest.MenusEraseAndPrint"},
         Scenario{"EcptestFailures", {"--printer", "A1"}, "SimEcptest.FailuresEndAfterAKeyPress"}),
-    [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Scenario>& p) { return std::string(p.param.name); });
 }  // namespace

@@ -6,10 +6,6 @@
 
 #include "board/mechanism/CardMechanism.h"
 
-namespace ksim::app {
-struct SimContext;
-}
-
 namespace ksim::board::mechanism {
 
 // Takes the mechanism's own settings ("card=N") out of a board SETTINGS; the rest
@@ -19,9 +15,6 @@ bool takeSettings(const std::string& settings, std::string& rest, int& card, std
 // Gives `board` its card mechanism, the card at station `card` (kNoCard: none).
 bool installMechanism(Board& board, int card, double speed, Journal& journal, std::string* error);
 CardMechanism* mechanismOf(const Board* board);
-
-// Control actions: insert_card, take_card, place_card, mechanism.
-void registerMechanismActions(app::SimContext& ctx);
 
 // The mechanism's behaviour, for --help.
 std::string helpText();

@@ -1,4 +1,4 @@
-#include "NumericHelpers.h"
+#include "BcdTime.h"
 
 #include <ctime>
 
@@ -8,13 +8,6 @@ std::tm localParts(long time) {
     std::tm parts{};
     localtime_r(&t, &parts);
     return parts;
-}
-
-unsigned char hexValue(char c) {
-    if (c >= '0' && c <= '9') return static_cast<unsigned char>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned char>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<unsigned char>(c - 'A' + 10);
-    return 0;
 }
 }  // namespace
 
@@ -58,31 +51,4 @@ void Bcd2Hex(unsigned char* src, unsigned char* dst, unsigned len) {
 
 void Hex2Bcd(unsigned char* src, unsigned char* dst, unsigned len) {
     for (unsigned i = 0; i < len; ++i) dst[i] = Char2Bcd(static_cast<char>(src[i]));
-}
-
-void Asc2Hex(unsigned char* out, char* text, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) {
-        out[i] =
-            static_cast<unsigned char>((hexValue(text[2 * i]) << 4) | hexValue(text[2 * i + 1]));
-    }
-}
-
-void Hex2Asc(char* out, unsigned char* data, unsigned len) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    for (unsigned i = 0; i < len; ++i) {
-        out[2 * i] = kDigits[data[i] >> 4];
-        out[2 * i + 1] = kDigits[data[i] & 0x0F];
-    }
-}
-
-void StrToLower(char* text) {
-    for (; *text; ++text) {
-        if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
-    }
-}
-
-void StrToUpper(char* text) {
-    for (; *text; ++text) {
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-    }
 }

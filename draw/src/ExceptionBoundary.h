@@ -1,8 +1,5 @@
 // Keeps C++ exceptions from crossing the exported C functions.
-#ifndef CARDPAINT_BOUNDARY_H
-#define CARDPAINT_BOUNDARY_H
-
-#include <Magick++.h>
+#pragma once
 
 #include <exception>
 #include <iostream>
@@ -28,9 +25,4 @@ int guarded(const char* function, Body&& body) noexcept {
     return CARDPAINT_IMAGE_ERROR;
 }
 
-// Magick++ needs its core set up once per process before the first image.
-void initImaging();
-
 }  // namespace cardpaint
-
-#endif
