@@ -50,7 +50,7 @@ done
 fuzz=${KQ_FUZZ_BUILD_DIR:-build/fuzz}
 cmake --preset fuzz -B "$fuzz" "${launcher[@]}"
 cmake --build "$fuzz" -j"$(nproc)"
-ctest --test-dir "$fuzz" --output-on-failure --no-tests=ignore
+ctest --test-dir "$fuzz" --output-on-failure --no-tests=error
 
 # Packages: built from a release tree, checked with lintian and in a scratch root.
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
