@@ -1,13 +1,13 @@
 // Canvas life cycle, settings and the calls accepted without effect.
+#include <Magick++.h>
+
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include <Magick++.h>
-
+#include "DrawContext.h"
 #include "ExceptionBoundary.h"
 #include "ImagingSetup.h"
-#include "DrawContext.h"
 #include "Pixels.h"
 #include "cardpaint.h"
 

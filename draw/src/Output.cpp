@@ -1,4 +1,6 @@
 // The finished card picture: a BMP in memory or a picture file.
+#include <Magick++.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -8,10 +10,8 @@
 #include <vector>
 
 #include "Bilevel.h"
-#include <Magick++.h>
-
-#include "ExceptionBoundary.h"
 #include "DrawContext.h"
+#include "ExceptionBoundary.h"
 #include "Pixels.h"
 #include "PreviewName.h"
 #include "cardpaint.h"

@@ -1,13 +1,12 @@
 // Pictures and QR codes composited onto the canvas.
+#include <Magick++.h>
 #include <qrencode.h>
 
 #include <cstdio>
 #include <memory>
 
-#include <Magick++.h>
-
-#include "ExceptionBoundary.h"
 #include "DrawContext.h"
+#include "ExceptionBoundary.h"
 #include "Pixels.h"
 #include "QrBitmap.h"
 #include "cardpaint.h"

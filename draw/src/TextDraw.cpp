@@ -1,11 +1,11 @@
 // Text drawing with the canvas's font settings.
+#include <Magick++.h>
+
 #include <iostream>
 #include <list>
 
-#include <Magick++.h>
-
-#include "ExceptionBoundary.h"
 #include "DrawContext.h"
+#include "ExceptionBoundary.h"
 #include "cardpaint.h"
 
 extern "C" int DrawDrawText(DrawContext* canvas, const char* text, double x, double y) {

@@ -84,7 +84,8 @@ int UsbPort::interruptOut(unsigned char endpoint, unsigned char* packet, int len
 int UsbPort::bulkIn(unsigned char* packet, int len, int* received, unsigned timeoutMs) {
     *received = 0;
     if (!mClaim.handle()) return LIBUSB_ERROR_NO_DEVICE;
-    return libusb_bulk_transfer(mClaim.handle(), ecp::kEndpointIn, packet, len, received, timeoutMs);
+    return libusb_bulk_transfer(mClaim.handle(), ecp::kEndpointIn, packet, len, received,
+                                timeoutMs);
 }
 
 int UsbPort::WriteBuffer(unsigned char* payload, int len) {

@@ -2,8 +2,8 @@
 // rectangle and print parameters. Kiosk applications hold it as an opaque handle.
 #pragma once
 
-#include "base/UsbHandles.h"
 #include "UsbPort.h"
+#include "base/UsbHandles.h"
 
 struct kqCR80_Pram {
     char version[255] = {};

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "Crc16.h"
 #include "BcdTime.h"
+#include "Crc16.h"
 #include "HexText.h"
 
 TEST(EcpCrc16, XmodemCheckValue) {

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/ResultCodes.h"
 #include "core/Process.h"
+#include "core/ResultCodes.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
 #include "core/VXDevice.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "core/ResultCodes.h"
 #include "core/Process.h"
+#include "core/ResultCodes.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
 #include "mechanism/BoardAccess.h"

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/UsbHandles.h"
-
 #include "link/Device.h"
 
 class UsbPort : public Device {

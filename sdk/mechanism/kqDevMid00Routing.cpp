@@ -2,8 +2,8 @@
 // mapping and the station moves.
 #include <string>
 
-#include "core/ResultCodes.h"
 #include "core/Process.h"
+#include "core/ResultCodes.h"
 #include "core/ResultJson.h"
 #include "core/ServiceLog.h"
 #include "mechanism/StationTable.h"

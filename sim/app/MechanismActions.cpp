@@ -10,7 +10,8 @@ namespace ksim::app {
 
 namespace {
 
-board::mechanism::CardMechanism* mechanismFor(SimContext& ctx, const Json::Value& req, std::string& error) {
+board::mechanism::CardMechanism* mechanismFor(SimContext& ctx, const Json::Value& req,
+                                              std::string& error) {
     unsigned long index = 0;
     const Json::Value& b = req["board"];
     if (!b.isNull()) {

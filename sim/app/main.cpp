@@ -6,9 +6,9 @@
 
 #include "app/ChildProcess.h"
 #include "app/ControlServer.h"
+#include "app/MechanismActions.h"
 #include "app/Options.h"
 #include "app/Preload.h"
-#include "app/MechanismActions.h"
 #include "board/mechanism/Mechanisms.h"
 
 using namespace ksim;

@@ -44,7 +44,8 @@ static int moveCard(void) {
     static char out[1 << 20];
     lib_dev* sdk = NULL;
     if (lib_init_sdk_(&sdk) != 0) return 10;
-    const char* open = "{\"funccode\":\"open_dev\",\"object_name\":\"KQUSBDevice\",\"device_type\":9}";
+    const char* open =
+        "{\"funccode\":\"open_dev\",\"object_name\":\"KQUSBDevice\",\"device_type\":9}";
     if (lib_call_method_(sdk, false, open, out) != 0) return 11;
     const char* move =
         "{\"funccode\":\"send_to_parts\",\"object_name\":\"KQUSBDevice\",\"device_type\":9,"
@@ -53,7 +54,8 @@ static int moveCard(void) {
         fprintf(stderr, "send_to_parts: %s\n", out);
         return 12;
     }
-    const char* state = "{\"funccode\":\"get_dev_state\",\"object_name\":\"KQUSBDevice\",\"device_type\":9}";
+    const char* state =
+        "{\"funccode\":\"get_dev_state\",\"object_name\":\"KQUSBDevice\",\"device_type\":9}";
     if (lib_call_method_(sdk, false, state, out) != 0) return 13;
     printf("state: %s\n", out);
     if (!strstr(out, "{\"part_has\":true,\"part_id\":2,")) return 14;

@@ -74,7 +74,7 @@ class AccessGuard {
     ~AccessGuard();
     int opens = 0;
     Device* lastOpened = nullptr;  // the port the last open made
-    int attached = 1;  // boards a selection finds
+    int attached = 1;              // boards a selection finds
     std::vector<int> sleeps;
     std::vector<UsbId> bus;
     std::map<uint16_t, BoardState*> boardsByPid;  // else the guard's board
