@@ -49,6 +49,15 @@ std::string TraceFile::head(const char* msg, const Utc8Stamp& now, std::int64_t 
     return line;
 }
 
+void TraceFile::appendHex(std::string& line, const unsigned char* data, int len) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    for (int i = 0; i < len; ++i) {
+        line += kDigits[data[i] >> 4];
+        line += kDigits[data[i] & 0x0F];
+        line += ' ';
+    }
+}
+
 void TraceFile::write(const std::string& line, std::int64_t nowMs) {
     if (!mFile) return;
     std::fwrite(line.data(), 1, line.size(), mFile.get());

@@ -35,6 +35,8 @@ class TraceFile {
     // msg + ":(YYYY-MM-DD hh:mm:ss mmm)" + "(间隔NNNNN MS):" (or "((间隔????? MS):" after
     // more than a minute, and for the first line).
     std::string head(const char* msg, const Utc8Stamp& now, std::int64_t nowMs) const;
+    // Appends each byte as two upper-case hex digits and a space.
+    static void appendHex(std::string& line, const unsigned char* data, int len);
     // Writes the line and CR LF, flushed, and takes nowMs as the previous line's time.
     void write(const std::string& line, std::int64_t nowMs);
 

@@ -63,8 +63,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, Portrait,
                                            PortraitCase{600, 600, 1, 0, 600, 600},
                                            PortraitCase{800, 500, 2, -1, 800, 500},
                                            PortraitCase{800, 500, -1, -1, 800, 500}),
-                         [](const auto& info) {
-                             const PortraitCase& c = info.param;
+                         [](const auto& testInfo) {
+                             const PortraitCase& c = testInfo.param;
                              const std::string flag = c.portrait < 0
                                                           ? "Minus" + std::to_string(-c.portrait)
                                                           : std::to_string(c.portrait);

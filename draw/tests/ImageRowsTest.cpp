@@ -54,8 +54,8 @@ TEST_P(PicToBinsRows, RowsArePaddedToFourBytes) {
 INSTANTIATE_TEST_SUITE_P(Widths, PicToBinsRows,
                          ::testing::Values(RowCase{12, 2, 4}, RowCase{33, 3, 8}, RowCase{32, 2, 4},
                                            RowCase{8, 2, 4}),
-                         [](const auto& info) {
-                             return "Width" + std::to_string(info.param.width);
+                         [](const auto& testInfo) {
+                             return "Width" + std::to_string(testInfo.param.width);
                          });
 
 TEST(MatToBinary, RowLengthShorterThanThePixelsIsRefused) {

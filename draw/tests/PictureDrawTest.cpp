@@ -35,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, PictureFit,
                          ::testing::Values(FitCase{100, 50, 30, 20, 40, 40, 40, 20},
                                            FitCase{50, 100, 10.9, 5.2, 40, 40, 20, 40},
                                            FitCase{20, 10, 0, 0, 80, 80, 80, 40}),
-                         [](const auto& info) {
-                             const FitCase& c = info.param;
+                         [](const auto& testInfo) {
+                             const FitCase& c = testInfo.param;
                              return "Picture" + std::to_string(c.width) + "x" +
                                     std::to_string(c.height) + "InBoxAt" +
                                     std::to_string(static_cast<int>(c.x));

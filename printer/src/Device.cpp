@@ -85,10 +85,7 @@ void Device::Debug(const char* msg, const char* text, unsigned char* data, int l
     if (len > 0 && data) {
         std::snprintf(part, sizeof part, "数据长度%3d: ", len);
         line += part;
-        for (int i = 0; i < len; ++i) {
-            std::snprintf(part, sizeof part, "%.2X ", data[i]);
-            line += part;
-        }
+        kqbase::TraceFile::appendHex(line, data, len);
     }
     if (text) line += text;
     mTrace.write(line, now);

@@ -79,10 +79,7 @@ void Device::Debug(const char* msg, const char* text, const unsigned char* data,
         std::snprintf(part, sizeof(part), "数据长度%3d, ", len);
         line += part;
         if (text != nullptr) line += std::string(text) + ", ";
-        for (int i = 0; i < len; ++i) {
-            std::snprintf(part, sizeof(part), "%.2X ", data[i]);
-            line += part;
-        }
+        kqbase::TraceFile::appendHex(line, data, len);
     } else if (text != nullptr) {
         line += std::string(text) + ", ";
     }

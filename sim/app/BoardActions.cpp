@@ -11,6 +11,12 @@ std::optional<unsigned long> number(const Json::Value& v, unsigned long max) {
     return std::nullopt;
 }
 
+double replugMs(const Json::Value& req) {
+    return req["ms"].isNumeric() ? req["ms"].asDouble() : -1;
+}
+
+}  // namespace
+
 BoardSlot* slotOf(SimContext& ctx, const Json::Value& req, std::string& error) {
     const Json::Value& b = req["board"];
     unsigned long index = 0;
@@ -28,12 +34,6 @@ BoardSlot* slotOf(SimContext& ctx, const Json::Value& req, std::string& error) {
     }
     return &ctx.boards[index];
 }
-
-double replugMs(const Json::Value& req) {
-    return req["ms"].isNumeric() ? req["ms"].asDouble() : -1;
-}
-
-}  // namespace
 
 void registerBoardActions(SimContext& ctx) {
     SimContext* c = &ctx;

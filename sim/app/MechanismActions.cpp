@@ -1,10 +1,8 @@
 #include "app/MechanismActions.h"
 
-#include <optional>
 #include <string>
 
 #include "board/mechanism/Mechanisms.h"
-#include "core/Hex.h"
 
 namespace ksim::app {
 
@@ -12,23 +10,12 @@ namespace {
 
 board::mechanism::CardMechanism* mechanismFor(SimContext& ctx, const Json::Value& req,
                                               std::string& error) {
-    unsigned long index = 0;
-    const Json::Value& b = req["board"];
-    if (!b.isNull()) {
-        auto n = b.isUInt() ? std::optional<unsigned long>(b.asUInt())
-                            : (b.isString() ? parseNumber(b.asString(), 1000) : std::nullopt);
-        if (!n) {
-            error = "\"board\" must be a board number";
-            return nullptr;
-        }
-        index = *n;
+    BoardSlot* slot = slotOf(ctx, req, error);
+    if (slot == nullptr) return nullptr;
+    board::mechanism::CardMechanism* m = board::mechanism::mechanismOf(slot->board);
+    if (m == nullptr) {
+        error = "board " + std::to_string(slot - ctx.boards.data()) + " has no card mechanism";
     }
-    if (index >= ctx.boards.size()) {
-        error = "no board " + std::to_string(index);
-        return nullptr;
-    }
-    board::mechanism::CardMechanism* m = board::mechanism::mechanismOf(ctx.boards[index].board);
-    if (m == nullptr) error = "board " + std::to_string(index) + " has no card mechanism";
     return m;
 }
 

@@ -53,6 +53,8 @@ struct SimContext {
 
 // Control actions that act on boards: reply, fault, clear_faults, unplug, plug, sensors.
 void registerBoardActions(SimContext& ctx);
+// The board a control request names in "board" (default 0); null with a reason.
+BoardSlot* slotOf(SimContext& ctx, const Json::Value& req, std::string& error);
 // Control actions of the simulator itself: status.
 void registerSimActions(SimContext& ctx);
 // Every simulated device with its state, boards first.

@@ -69,10 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
                     0x0601,
                     {0xFF, 0x01},
                     {0xAA, 0xBB, 0x07, 0x00, 0x07, 0x05, 0x01, 0x06, 0xFF, 0x01, 0xFB}}),
-    [](const auto& info) {
+    [](const auto& testInfo) {
         std::string name;
         bool upper = true;
-        for (const char* p = info.param.what; *p; ++p) {
+        for (const char* p = testInfo.param.what; *p; ++p) {
             const unsigned char c = static_cast<unsigned char>(*p);
             if (!isalnum(c)) {
                 upper = true;
