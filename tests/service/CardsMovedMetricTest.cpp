@@ -9,8 +9,9 @@
 namespace {
 
 std::string Post(const std::string& method, const std::string& body) {
-    return "POST /api/call_method/" + method + " HTTP/1.1\r\nHost: h\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
+    return "POST /api/call_method/" + method +
+           " HTTP/1.1\r\nHost: h\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+           body;
 }
 
 int Result(const HttpReply& reply) {
@@ -41,18 +42,19 @@ TEST(CardsMovedMetric, CountsSuccessfulMovesAndTheirErrors) {
 
     int successes = 0, failures = 0;
     for (int target : {2, 0}) {
-        const int result = Result(Exchange(
-            port, Post("send_to_parts", R"({"funccode":"send_to_parts",)" + select +
-                                            R"(,"conditions":{"target_id":)" +
-                                            std::to_string(target) + "}}")));
+        const int result =
+            Result(Exchange(port, Post("send_to_parts", R"({"funccode":"send_to_parts",)" + select +
+                                                            R"(,"conditions":{"target_id":)" +
+                                                            std::to_string(target) + "}}")));
         (result == 0 ? successes : failures) += 1;
     }
     EXPECT_GE(successes, 1);
     EXPECT_EQ(Sample(port, "devhttpd_cards_moved_total"), successes);
     EXPECT_EQ(Sample(port, "devhttpd_sdk_call_duration_seconds_count{method=\"send_to_parts\"}"),
               successes + failures);
-    EXPECT_EQ(Sample(port, "devhttpd_http_requests_total{route=\"/api/call_method/send_to_parts\","
-                           "code=\"200\"}"),
+    EXPECT_EQ(Sample(port,
+                     "devhttpd_http_requests_total{route=\"/api/call_method/send_to_parts\","
+                     "code=\"200\"}"),
               successes + failures);
     EXPECT_EQ(service.Stop(SIGTERM), 0);
 }
