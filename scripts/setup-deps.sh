@@ -12,6 +12,7 @@ packages=(
   fonts-wqy-microhei zbar-tools netpbm
   curl wrk python3 procps socat
   lintian fakeroot dpkg-dev systemd
+  python3-prometheus-client
 )
 
 missing=()

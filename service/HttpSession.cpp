@@ -10,6 +10,7 @@
 
 #include "ErrorReply.h"
 #include "IDeviceRequestHandler.h"
+#include "RequestMetrics.h"
 #include "WebSocketSession.h"
 
 namespace net = boost::asio;
@@ -173,6 +174,10 @@ void HttpSession::OnHeader(error_code ec) {
         return;
     }
     auto& request = mParser->get();
+    if (!Admitted(request)) {
+        Refuse(403);
+        return;
+    }
     if (beast::websocket::is_upgrade(request)) {
         UpgradeToWebSocket();
         return;
@@ -273,6 +278,7 @@ void HttpSession::Dispatch() {
             ServeFile(target, request.method() == http::verb::head);
         } else {
             mCloseAfter = !mRequestKeepsAlive;
+            Count(RequestMetrics::kNoRoute, 404);
             Write(ErrorReply(404, "", mCloseAfter));
             Finish();
         }
@@ -280,6 +286,7 @@ void HttpSession::Dispatch() {
     }
     if (mEntry->group != UserGroup::Anyone && !Authorized(config, request, target, mEntry->group)) {
         mCloseAfter = !mRequestKeepsAlive;
+        Count(mEntry->handler->Uri(), 401);
         Write(AuthenticationChallenge(config.method, config.domain, std::time(nullptr)));
         Finish();
         return;
@@ -291,11 +298,13 @@ void HttpSession::ServeFile(const RequestTarget& target, bool headOnly) {
     const auto method = mParser->get().method();
     mCloseAfter = !mRequestKeepsAlive;
     if (method != http::verb::get && method != http::verb::head) {
+        Count(RequestMetrics::kFiles, 405);
         Write(ErrorReply(405, "", mCloseAfter));
         Finish();
         return;
     }
     const int status = mFile.Open(mEngine.Config().documentRoot, target.path);
+    Count(RequestMetrics::kFiles, status);
     if (status != 200) {
         Write(ErrorReply(status, "", mCloseAfter));
         Finish();
@@ -379,11 +388,13 @@ void HttpSession::CallTimer() {
 }
 
 void HttpSession::Deliver(HttpResponseAdapter& response) {
+    std::string out = response.TakeOutput();
     if (!mHeadSeen) {
         mHeadSeen = true;
         mReplyKeepsAlive = response.KeepAlive();
+        Count(mEntry->handler->Uri(), response.Status());
+        if (!mEngine.Config().policy.allowedOrigins.empty()) RewriteAllowOrigin(out, mOrigin);
     }
-    std::string out = response.TakeOutput();
     if (!out.empty()) Write(std::move(out));
     if (!response.CloseRequested() && response.TimerArmed()) {
         mStreaming = true;
@@ -403,7 +414,25 @@ void HttpSession::Finish() {
     if (!mWriting) Drained();
 }
 
+bool HttpSession::Admitted(const http::request<http::string_body>& request) {
+    const RequestPolicy& policy = mEngine.Config().policy;
+    if (!policy.loopbackHostsOnly && policy.allowedOrigins.empty()) return true;
+    const auto text = [&request](http::field field) {
+        const auto found = request.find(field);
+        if (found == request.end()) return std::string_view();
+        return std::string_view(found->value().data(), found->value().size());
+    };
+    const std::string_view origin = text(http::field::origin);
+    mOrigin.assign(origin.data(), origin.size());
+    return Admits(policy, text(http::field::host), origin);
+}
+
+void HttpSession::Count(const std::string& route, int status) {
+    if (RequestMetrics* metrics = mEngine.Config().metrics) metrics->CountRequest(route, status);
+}
+
 void HttpSession::Refuse(int status) {
+    Count(mEntry != nullptr ? mEntry->handler->Uri() : RequestMetrics::kNoRoute, status);
     mEngine.MarkBusy(this);
     mCloseAfter = true;
     Write(ErrorReply(status, "", true));

@@ -51,6 +51,10 @@ class HttpSession : public Session {
     // Queues what a handler call sent and decides what follows it.
     void Deliver(HttpResponseAdapter& response);
 
+    // Whether the request's Host and Origin pass the server's policy; keeps
+    // the Origin for the reply.
+    bool Admitted(const boost::beast::http::request<boost::beast::http::string_body>& request);
+    void Count(const std::string& route, int status);
     // A reply of the server's own, after which the connection closes.
     void Refuse(int status);
     void Write(std::string bytes);
@@ -89,4 +93,5 @@ class HttpSession : public Session {
     size_t mLingered = 0;
     StaticFile mFile;
     bool mFileActive = false;
+    std::string mOrigin;  // of the request in hand, when origins are listed
 };

@@ -3,9 +3,11 @@
 #include <json/json.h>
 #include <sys/mman.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
+#include "CallMetrics.h"
 #include "core/ResultJson.h"
 #include "devsdk.h"
 
@@ -91,7 +93,12 @@ std::string MethodCallBase::CallMethod(ResultSlot& slot, const std::string& body
         return json2string(document);
     }
     char* const buffer = slot.buffer.get();
-    Call(body.c_str(), buffer, flag);
+    const auto start = std::chrono::steady_clock::now();
+    const int code = Call(body.c_str(), buffer, flag);
+    if (mMetrics != nullptr) {
+        const auto took = std::chrono::steady_clock::now() - start;
+        mMetrics->Record(&slot == &mHeartBeats ? kHeartBeat : mMetrics->MethodOf(body), took, code);
+    }
     // Bounded by the buffer, in case a document filled it without its NUL.
     const size_t length = strnlen(buffer, kResultBufferSize);
     std::string document(buffer, length);

@@ -9,6 +9,7 @@
 #include "IDeviceRequestHandler.h"
 #include "IWebRequestHandler.h"
 
+class CallMetrics;
 class lib_dev;
 
 // Size of the result buffer each call gets; it bounds any result document.
@@ -26,8 +27,9 @@ bool NamesHeartBeat(const std::string& argsJson);
 
 class MethodCallBase : public IWebRequestHandler, public IDeviceRequestHandler {
   public:
-    MethodCallBase(const std::string& path, lib_dev* device)
-        : IWebRequestHandler(path, false), mDevice(device) {}
+    // metrics, when given, counts every SDK call; borrowed, it outlives the handler.
+    MethodCallBase(const std::string& path, lib_dev* device, CallMetrics* metrics = nullptr)
+        : IWebRequestHandler(path, false), mDevice(device), mMetrics(metrics) {}
 
     void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override;
     // heart_beat touches no device and no state of the SDK object: the
@@ -65,6 +67,7 @@ class MethodCallBase : public IWebRequestHandler, public IDeviceRequestHandler {
     static void ClearResultBuffer(char* buffer, size_t length);
 
     lib_dev* mDevice;  // borrowed from the service, which outlives the server
+    CallMetrics* mMetrics;
     ResultSlot mDeviceCalls;
     ResultSlot mHeartBeats;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 
 const char* const DEVICE_NAME = "Video for Linux Camera";
+const char* const SERVICE_VERSION = "1.1.0";
 
 void SetDefaultSettings(ServiceSettings& settings, int proposedPort) {
     settings.frameWidth = 640;
@@ -15,6 +16,10 @@ void SetDefaultSettings(ServiceSettings& settings, int proposedPort) {
     settings.documentRoot = "./web";
     settings.cameraTitle = DEVICE_NAME;
     settings.viewersGroup = UserGroup::Anyone;
+    settings.httpBind.clear();
+    settings.apiLevel = UserGroup::Anyone;
+    settings.allowedOrigins.clear();
+    settings.limits = WebLimits();
 }
 
 void ParseCommandLine(ServiceSettings& settings, int argc, const char* const* argv) {

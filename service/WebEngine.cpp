@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <boost/asio/ip/address.hpp>
 #include <boost/asio/post.hpp>
 
 #include "HttpSession.h"
@@ -47,8 +48,11 @@ bool WebEngine::Start(uint16_t port) {
     mIo = std::make_unique<net::io_context>(1);
     boost::system::error_code ec;
     mAcceptor = std::make_unique<tcp::acceptor>(*mIo);
-    const tcp::endpoint endpoint(tcp::v4(), port);
-    mAcceptor->open(endpoint.protocol(), ec);
+    tcp::endpoint endpoint(tcp::v4(), port);
+    if (!mConfig.bindAddress.empty()) {
+        endpoint = tcp::endpoint(net::ip::make_address(mConfig.bindAddress, ec), port);
+    }
+    if (!ec) mAcceptor->open(endpoint.protocol(), ec);
     if (!ec) mAcceptor->set_option(net::socket_base::reuse_address(true), ec);
     if (!ec) mAcceptor->bind(endpoint, ec);
     if (!ec) mAcceptor->listen(net::socket_base::max_listen_connections, ec);
@@ -131,6 +135,7 @@ void WebEngine::Track(Session* session) {
     if (session->mTracked) return;
     session->mAll = mSessions.insert(mSessions.end(), session);
     session->mTracked = true;
+    if (mConfig.metrics != nullptr) mConfig.metrics->ConnectionOpened();
 }
 
 void WebEngine::Forget(Session* session) {
@@ -138,6 +143,7 @@ void WebEngine::Forget(Session* session) {
     if (!session->mTracked) return;
     mSessions.erase(session->mAll);
     session->mTracked = false;
+    if (mConfig.metrics != nullptr) mConfig.metrics->ConnectionClosed();
 }
 
 void WebEngine::MarkIdle(Session* session) {

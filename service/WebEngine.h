@@ -16,6 +16,8 @@
 
 #include "AccessStamp.h"
 #include "HandlerTables.h"
+#include "RequestMetrics.h"
+#include "RequestPolicy.h"
 #include "SerialWorker.h"
 #include "WebAuthentication.h"
 #include "WebLimits.h"
@@ -28,6 +30,9 @@ struct EngineConfig {
     WebLimits limits;
     WebUserLookup users;
     AccessStamp* access = nullptr;  // the server's, outlives the engine
+    std::string bindAddress;        // empty: every IPv4 interface
+    RequestPolicy policy;
+    RequestMetrics* metrics = nullptr;  // borrowed; null counts nothing
 };
 
 // A connection as the engine tracks it; lives on the network thread only.

@@ -73,6 +73,34 @@ XWebServer& XWebServer::SetLimits(const WebLimits& limits) {
     return *this;
 }
 
+std::string XWebServer::BindAddress() const {
+    Guard guard(mData->dataLock);
+    return mData->bindAddress;
+}
+
+XWebServer& XWebServer::SetBindAddress(const std::string& address) {
+    Guard guard(mData->dataLock);
+    mData->bindAddress = address;
+    return *this;
+}
+
+RequestPolicy XWebServer::Policy() const {
+    Guard guard(mData->dataLock);
+    return mData->policy;
+}
+
+XWebServer& XWebServer::SetPolicy(const RequestPolicy& policy) {
+    Guard guard(mData->dataLock);
+    mData->policy = policy;
+    return *this;
+}
+
+XWebServer& XWebServer::SetRequestMetrics(RequestMetrics* metrics) {
+    Guard guard(mData->dataLock);
+    mData->metrics = metrics;
+    return *this;
+}
+
 XWebServer::TimePoint XWebServer::LastAccessTime(bool* accessed) {
     return mData->access.Get(accessed);
 }

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "IWebRequestHandler.h"
+#include "RequestPolicy.h"
 #include "WebLimits.h"
 
+class RequestMetrics;
 class XWebServerData;
 
 class XWebServer {
@@ -34,6 +36,14 @@ class XWebServer {
     XWebServer& SetPort(uint16_t port);
     WebLimits Limits() const;
     XWebServer& SetLimits(const WebLimits& limits);
+    // An IPv4 or IPv6 address; empty listens on every IPv4 interface.
+    std::string BindAddress() const;
+    XWebServer& SetBindAddress(const std::string& address);
+    RequestPolicy Policy() const;
+    XWebServer& SetPolicy(const RequestPolicy& policy);
+    // Counts requests and connections there (borrowed; it outlives the
+    // server), on the network thread; null counts nothing.
+    XWebServer& SetRequestMetrics(RequestMetrics* metrics);
 
     // Time of the last handled network event; accessed tells whether there was one.
     TimePoint LastAccessTime(bool* accessed = nullptr);

@@ -29,6 +29,9 @@ bool XWebServerData::Start() {
         config.method = authMethod;
         config.handlers = handlers;
         config.limits = limits;
+        config.bindAddress = bindAddress;
+        config.policy = policy;
+        config.metrics = metrics;
         listening = port;
     }
     config.users = [this](const std::string& name, WebUser& user) { return FindUser(name, user); };

@@ -10,6 +10,8 @@
 
 #include "AccessStamp.h"
 #include "HandlerTables.h"
+#include "RequestMetrics.h"
+#include "RequestPolicy.h"
 #include "WebAuthentication.h"
 #include "WebLimits.h"
 
@@ -31,6 +33,9 @@ class XWebServerData {
     Authentication authMethod = Authentication::Digest;
     uint16_t port;
     WebLimits limits;
+    std::string bindAddress;
+    RequestPolicy policy;
+    RequestMetrics* metrics = nullptr;
     AccessStamp access;
     HandlerTables handlers;
     std::map<std::string, WebUser> users;

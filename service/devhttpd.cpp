@@ -3,14 +3,22 @@
 // termination signal arrives.
 #include <unistd.h>
 
+#include <boost/asio/ip/address.hpp>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
+#include <fstream>
 #include <memory>
 #include <string>
 
+#include "AddUser.h"
+#include "CallMetrics.h"
 #include "MethodRequestHandler.h"
+#include "MetricsRequestHandler.h"
+#include "RequestMetrics.h"
 #include "ServiceSettings.h"
+#include "SettingsReader.h"
 #include "XManualResetEvent.h"
 #include "XObjectInformationMap.h"
 #include "XObjectInformationRequestHandler.h"
@@ -51,12 +59,59 @@ void InstallSignalHandlers() {
     for (int signal : {SIGINT, SIGQUIT, SIGTERM, SIGABRT}) sigaction(signal, &action, nullptr);
 }
 
+// What the settings ask for besides serving; the exit status, or -1 to serve.
+int RunRequest(const SettingsRequest& request) {
+    switch (request.action) {
+        case SettingsRequest::Action::Help: {
+            ServiceSettings defaults;
+            SetDefaultSettings(defaults, lib_dev::url_port);
+            std::fputs(SettingsHelp(defaults).c_str(), stdout);
+            return 0;
+        }
+        case SettingsRequest::Action::Version:
+            std::printf("devhttpd %s\n", SERVICE_VERSION);
+            return 0;
+        case SettingsRequest::Action::AddUser:
+            return RunAddUser(request.newUser, Settings.authDomain, Settings.htRealmFile);
+        case SettingsRequest::Action::Error:
+            std::fprintf(stderr, "devhttpd: %s\n", request.error.c_str());
+            return 2;
+        case SettingsRequest::Action::Serve:
+            break;
+    }
+    // Without its accounts a level above 0 would lock every caller out.
+    if (!Settings.htRealmFile.empty() && !std::ifstream(Settings.htRealmFile)) {
+        std::fprintf(stderr, "devhttpd: users file \"%s\" cannot be read\n",
+                     Settings.htRealmFile.c_str());
+        return 2;
+    }
+    if (Settings.apiLevel != UserGroup::Anyone && Settings.htRealmFile.empty()) {
+        std::fprintf(stderr, "devhttpd: api_level above 0 needs a users_file\n");
+        return 2;
+    }
+    return -1;
+}
+
+// Bind address, limits and the Host and Origin checks from the settings.
+void ApplyNetworkSettings(XWebServer& server) {
+    server.SetLimits(Settings.limits);
+    server.SetBindAddress(Settings.httpBind);
+    RequestPolicy policy;
+    boost::system::error_code ec;
+    policy.loopbackHostsOnly = !Settings.httpBind.empty() &&
+                               boost::asio::ip::make_address(Settings.httpBind, ec).is_loopback();
+    policy.allowedOrigins = Settings.allowedOrigins;
+    server.SetPolicy(policy);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    initialization();
+    const std::time_t startTime = std::time(nullptr);
     SetDefaultSettings(Settings, lib_dev::url_port);
-    ParseCommandLine(Settings, argc, argv);
+    const int status = RunRequest(ReadSettings(Settings, argc, argv));
+    if (status >= 0) return status;
+    initialization();
 
     if (pipe(SignalPipe) != 0) return 0;
     lib_dev* device = nullptr;
@@ -65,7 +120,7 @@ int main(int argc, char* argv[]) {
     InstallSignalHandlers();
 
     auto versionInfo = std::make_shared<XObjectInformationMap>(
-        PropertyMap{{"product", "lumorax"}, {"version", "1.1.0"}, {"platform", "Linux"}});
+        PropertyMap{{"product", "lumorax"}, {"version", SERVICE_VERSION}, {"platform", "Linux"}});
     auto cameraInfo = std::make_shared<XObjectInformationMap>(
         PropertyMap{{"device", DEVICE_NAME},
                     {"title", Settings.cameraTitle},
@@ -74,6 +129,10 @@ int main(int argc, char* argv[]) {
 
     auto server = std::make_unique<XWebServer>("", static_cast<uint16_t>(Settings.httpPort));
     auto video = std::make_unique<XVideoSourceToWeb>(85);
+    auto requestMetrics = std::make_unique<RequestMetrics>();
+    auto callMetrics = std::make_unique<CallMetrics>(lib_dev::vector_funcs());
+    ApplyNetworkSettings(*server);
+    server->SetRequestMetrics(requestMetrics.get());
 
     if (!Settings.authDomain.empty()) {
         server->SetAuthDomain(Settings.authDomain);
@@ -83,7 +142,8 @@ int main(int argc, char* argv[]) {
     for (const std::string& name : lib_dev::vector_funcs()) {
         const std::string uri = "/api/call_method/" + name;
         std::printf("Webapi:http://localhost:%d%s\n", Settings.httpPort, uri.c_str());
-        server->AddHandler(std::make_shared<MethodRequestHandler>(uri, device), UserGroup::Anyone);
+        server->AddHandler(std::make_shared<MethodRequestHandler>(uri, device, callMetrics.get()),
+                           Settings.apiLevel);
     }
     std::fflush(stdout);
 
@@ -95,6 +155,9 @@ int main(int argc, char* argv[]) {
     server->AddHandler(
         std::make_shared<XObjectInformationRequestHandler>("/camera/info", cameraInfo),
         Settings.viewersGroup);
+    server->AddHandler(std::make_shared<MetricsRequestHandler>("/metrics", *requestMetrics,
+                                                               *callMetrics, startTime),
+                       UserGroup::Anyone);
 
     if (!Settings.documentRoot.empty()) server->SetDocumentRoot(Settings.documentRoot);
 
@@ -106,6 +169,8 @@ int main(int argc, char* argv[]) {
     lib_release_sdk(device);
     video.reset();
     server.reset();
+    callMetrics.reset();
+    requestMetrics.reset();
     cameraInfo.reset();
     versionInfo.reset();
     return 0;
