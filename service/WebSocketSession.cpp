@@ -173,7 +173,9 @@ void WebSocketSession::QueueText(const std::shared_ptr<const std::string>& text)
 
 void WebSocketSession::Enqueue(OutFrame frame) {
     if (mClosed || mCloseAfter) return;
-    if (mOutBytes + frame.data->size() > mEngine.Limits().webSocketQueueBytes) {
+    const WebLimits& limits = mEngine.Limits();
+    if (mOutBytes + frame.data->size() > limits.webSocketQueueBytes ||
+        mOut.size() >= limits.webSocketQueueFrames) {
         // A client that does not keep up is dropped rather than buffered without end.
         Close();
         return;

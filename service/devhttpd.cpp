@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "EventBroadcaster.h"
 #include "MethodRequestHandler.h"
 #include "ServiceSettings.h"
 #include "XManualResetEvent.h"
@@ -86,6 +87,9 @@ int main(int argc, char* argv[]) {
         server->AddHandler(std::make_shared<MethodRequestHandler>(uri, device), UserGroup::Anyone);
     }
     std::fflush(stdout);
+    server->AddHandler(std::make_shared<MethodWSRequestHandler>("/ws", device), UserGroup::Anyone);
+    auto events = std::make_unique<EventBroadcaster>(*server);
+    events->Install();
 
     server->AddHandler(video->CreateJpegHandler("/camera/jpeg"), Settings.viewersGroup);
     server->AddHandler(video->CreateMjpegHandler("/camera/mjpeg", Settings.frameRate),
@@ -104,6 +108,7 @@ int main(int argc, char* argv[]) {
 
     server->Stop();
     lib_release_sdk(device);
+    events.reset();
     video.reset();
     server.reset();
     cameraInfo.reset();
