@@ -30,6 +30,9 @@ struct WebLimits {
     size_t webSocketQueueBytes = 1024 * 1024;
     // Frames queued for one WebSocket client; a client over it is dropped.
     size_t webSocketQueueFrames = 1000;
+    // Kernel send buffer of a WebSocket client: fixed, so that a client that
+    // does not read meets the queue bounds soon and holds little kernel memory.
+    int webSocketSendBufferBytes = 64 * 1024;
     // A WebSocket client that answers no ping within this time is dropped.
     Duration webSocketIdleTime = std::chrono::seconds(60);
 };

@@ -37,6 +37,9 @@ void WebSocketSession::Start(http::request<http::string_body> request) {
     mSocket.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& response) { response.erase(http::field::server); }));
     mSocket.read_message_max(limits.bodyBytes);
+    error_code ignored;
+    beast::get_lowest_layer(mSocket).socket().set_option(
+        net::socket_base::send_buffer_size(limits.webSocketSendBufferBytes), ignored);
     mSocket.async_accept(request, [self = Self()](error_code ec) {
         if (self->mClosed) return;
         if (ec) {
