@@ -16,7 +16,7 @@ const TEXTS = {
     httpStatus: "HTTP 状态", eventOpen: "设备已打开", movedTo: "卡到达", unknownBoard: "（板卡未知）",
     codes: { 230: "板卡无应答", 232: "无法发送请求", 233: "应答过长", 236: "应答校验错误",
              258: "进卡超时，未检测到卡" },
-    boardState: "板卡状态字节",
+    boardState: "板卡状态字节", noEvents: "尚无事件",
   },
   en: {
     title: "Device console", version: "Service version", live: "Live events", connection: "Link",
@@ -30,7 +30,7 @@ const TEXTS = {
     httpStatus: "HTTP status", eventOpen: "Device opened", movedTo: "Card reached", unknownBoard: "(board unknown)",
     codes: { 230: "no reply from the board", 232: "the request could not be written", 233: "reply too long",
              236: "reply check byte or length wrong", 258: "no card arrived while feeding" },
-    boardState: "board state byte",
+    boardState: "board state byte", noEvents: "No events yet",
   },
 };
 
@@ -74,6 +74,7 @@ function setLanguage(lang) {
   $("lang").textContent = lang === "zh" ? "English" : "中文";
   $("lang").lang = lang === "zh" ? "en" : "zh-CN";
   applyTexts();
+  $("event-log").dataset.empty = t("noEvents");
   setLive($("live").dataset.state);
   for (const board of ui.boards) renderBoard(board);
 }
