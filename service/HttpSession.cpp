@@ -151,7 +151,7 @@ void HttpSession::ReadHeader() {
     }
     mStream.expires_after(mEngine.Limits().headerTime);
     http::async_read_header(mStream, mBuffer, *mParser,
-                            [self = Self()](error_code ec, size_t) { self->OnHeader(ec); });
+                            [self = Self()](error_code readError, size_t) { self->OnHeader(readError); });
 }
 
 void HttpSession::OnHeader(error_code ec) {
@@ -198,9 +198,9 @@ void HttpSession::OnHeader(error_code ec) {
         if (expect != request.end() && beast::iequals(expect->value(), "100-continue")) {
             mStream.expires_after(mEngine.Limits().writeTime);
             net::async_write(mStream, net::buffer(kContinue),
-                             [self = Self()](error_code ec, size_t) {
+                             [self = Self()](error_code writeError, size_t) {
                                  if (self->mClosed) return;
-                                 if (ec) {
+                                 if (writeError) {
                                      self->Close();
                                      return;
                                  }
@@ -239,7 +239,7 @@ void HttpSession::ReadBody() {
     }
     mStream.expires_after(mEngine.Limits().bodyTime);
     http::async_read(mStream, mBuffer, *mParser,
-                     [self = Self()](error_code ec, size_t) { self->OnBody(ec); });
+                     [self = Self()](error_code readError, size_t) { self->OnBody(readError); });
 }
 
 void HttpSession::OnBody(error_code ec) {

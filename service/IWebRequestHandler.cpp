@@ -5,6 +5,6 @@ std::string StripTrailingSlashes(std::string uri) {
     return uri;
 }
 
-IWebRequestHandler::IWebRequestHandler(const std::string& uri, bool canHandleSubContent)
-    : uri(StripTrailingSlashes(!uri.empty() && uri[0] == '/' ? uri : "/" + uri)),
-      canHandleSubContent(canHandleSubContent) {}
+IWebRequestHandler::IWebRequestHandler(const std::string& path, bool subContent)
+    : uri(StripTrailingSlashes(!path.empty() && path[0] == '/' ? path : "/" + path)),
+      canHandleSubContent(subContent) {}

@@ -35,9 +35,9 @@ class IWebResponse {
     virtual size_t ToSendDataLength() const = 0;
     virtual void Send(const uint8_t* buffer, size_t length) = 0;
     // Formatting is the adapter's own: a WebSocket response sends the text as it is.
-    virtual void Printf(const char* fmt, ...) = 0;
+    __attribute__((format(printf, 2, 3))) virtual void Printf(const char* fmt, ...) = 0;
     virtual void SendChunk(const uint8_t* buffer, size_t length) = 0;
-    virtual void PrintfChunk(const char* fmt, ...) = 0;
+    __attribute__((format(printf, 2, 3))) virtual void PrintfChunk(const char* fmt, ...) = 0;
     virtual void SendError(int errorCode, const char* fmt = nullptr, ...) = 0;
     virtual void CloseConnection() = 0;
     // Calls the handler's HandleTimer on this connection after msec.

@@ -116,5 +116,7 @@ void MethodRequestHandler::Answer(IWebResponse& response, const std::string& doc
 }
 
 void MethodWSRequestHandler::Answer(IWebResponse& response, const std::string& document) {
-    response.Printf(document.c_str());
+    // One text frame carrying the document as it is (a WebSocket response formats only
+    // through PrintfChunk; the document is data, never a format).
+    response.PrintfChunk("%s", document.c_str());
 }

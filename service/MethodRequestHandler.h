@@ -26,8 +26,8 @@ bool NamesHeartBeat(const std::string& argsJson);
 
 class MethodCallBase : public IWebRequestHandler, public IDeviceRequestHandler {
   public:
-    MethodCallBase(const std::string& uri, lib_dev* device)
-        : IWebRequestHandler(uri, false), mDevice(device) {}
+    MethodCallBase(const std::string& path, lib_dev* device)
+        : IWebRequestHandler(path, false), mDevice(device) {}
 
     void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override;
     // heart_beat touches no device and no state of the SDK object: the

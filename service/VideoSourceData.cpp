@@ -99,10 +99,11 @@ uint32_t VideoSourceData::JpegSize() {
     return mJpegSize;
 }
 
-bool VideoSourceData::SendJpeg(IWebResponse& response, const char* headFormat) {
+bool VideoSourceData::SendJpeg(IWebResponse& response, const char* headBeforeLength,
+                               const char* headAfterLength) {
     std::lock_guard<std::mutex> buffer(mBufferLock);
     if (mJpegSize == 0) return false;
-    response.Printf(headFormat, mJpegSize);
+    response.Printf("%s%u%s", headBeforeLength, static_cast<unsigned>(mJpegSize), headAfterLength);
     response.Send(mJpegBuffer, mJpegSize);
     return true;
 }

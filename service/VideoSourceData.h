@@ -36,7 +36,9 @@ class VideoSourceData : public IVideoSourceListener {
 
     // Sends the JPEG bytes after a head formatted with their size; false when
     // there is no picture yet.
-    bool SendJpeg(IWebResponse& response, const char* headFormat);
+    // The head is headBeforeLength, the picture's length, headAfterLength.
+    bool SendJpeg(IWebResponse& response, const char* headBeforeLength,
+                  const char* headAfterLength);
     // The next stream part, unless the client is more than two frames behind.
     bool SendFrame(IWebResponse& response);
 

@@ -79,9 +79,9 @@ class HttpResponseAdapter : public ResponseBase {
 
     size_t ToSendDataLength() const override { return mBacklog + mOut.size(); }
     void Send(const uint8_t* buffer, size_t length) override;
-    void Printf(const char* fmt, ...) override;
+    __attribute__((format(printf, 2, 3))) void Printf(const char* fmt, ...) override;
     void SendChunk(const uint8_t* buffer, size_t length) override;
-    void PrintfChunk(const char* fmt, ...) override;
+    __attribute__((format(printf, 2, 3))) void PrintfChunk(const char* fmt, ...) override;
     void SendError(int errorCode, const char* fmt = nullptr, ...) override;
 
     // What the handler sent; the response is empty afterwards.
@@ -132,9 +132,9 @@ class WebSocketResponseAdapter : public ResponseBase {
     // One binary frame.
     void Send(const uint8_t* buffer, size_t length) override;
     // The text as it is, unformatted, in one text frame.
-    void Printf(const char* fmt, ...) override;
+    __attribute__((format(printf, 2, 3))) void Printf(const char* fmt, ...) override;
     void SendChunk(const uint8_t* buffer, size_t length) override;
-    void PrintfChunk(const char* fmt, ...) override;
+    __attribute__((format(printf, 2, 3))) void PrintfChunk(const char* fmt, ...) override;
     // A text frame "Error <code>: <message>", then the connection closes.
     void SendError(int errorCode, const char* fmt = nullptr, ...) override;
 

@@ -4,8 +4,8 @@
 #include "XSimpleJsonParser.h"
 
 XObjectInformationRequestHandler::XObjectInformationRequestHandler(
-    const std::string& uri, std::shared_ptr<IObjectInformation> information)
-    : IWebRequestHandler(uri, false), mInformation(std::move(information)) {}
+    const std::string& path, std::shared_ptr<IObjectInformation> information)
+    : IWebRequestHandler(path, false), mInformation(std::move(information)) {}
 
 std::string XObjectInformationRequestHandler::JsonValue(const std::string& value) {
     std::map<std::string, std::string> members;

@@ -10,8 +10,8 @@ const char* const kNoImage = "No image from video source";
 
 class JpegRequestHandler : public IWebRequestHandler {
   public:
-    JpegRequestHandler(const std::string& uri, std::shared_ptr<VideoSourceData> data)
-        : IWebRequestHandler(uri, false), mData(std::move(data)) {}
+    JpegRequestHandler(const std::string& path, std::shared_ptr<VideoSourceData> data)
+        : IWebRequestHandler(path, false), mData(std::move(data)) {}
 
     void HandleHttpRequest(IWebRequest& /*request*/, IWebResponse& response) override {
         if (!mData->HasError()) mData->EncodeCameraImage();
@@ -20,8 +20,8 @@ class JpegRequestHandler : public IWebRequestHandler {
             return;
         }
         if (!mData->SendJpeg(response,
-                             "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: "
-                             "%u\r\nCache-Control: no-store, must-revalidate\r\nPragma: "
+                             "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: ",
+                             "\r\nCache-Control: no-store, must-revalidate\r\nPragma: "
                              "no-cache\r\nExpires: 0\r\n\r\n")) {
             response.SendError(500, "%s", kNoImage);
         }
@@ -35,9 +35,9 @@ class JpegRequestHandler : public IWebRequestHandler {
 // frames without holding the handler lock in the meantime.
 class MjpegRequestHandler : public IWebRequestHandler {
   public:
-    MjpegRequestHandler(const std::string& uri, std::shared_ptr<VideoSourceData> data,
+    MjpegRequestHandler(const std::string& path, std::shared_ptr<VideoSourceData> data,
                         uint32_t frameRate)
-        : IWebRequestHandler(uri, false),
+        : IWebRequestHandler(path, false),
           mData(std::move(data)),
           mFrameInterval(FrameIntervalMsec(frameRate)) {}
 

@@ -2,8 +2,8 @@
 
 #include "WebEngine.h"
 
-XWebServerData::XWebServerData(const std::string& documentRoot, uint16_t port)
-    : documentRoot(documentRoot), port(port) {}
+XWebServerData::XWebServerData(const std::string& root, uint16_t listenPort)
+    : documentRoot(root), port(listenPort) {}
 
 XWebServerData::~XWebServerData() {
     Stop();

@@ -17,7 +17,7 @@ class WebEngine;
 
 class XWebServerData {
   public:
-    XWebServerData(const std::string& documentRoot, uint16_t port);
+    XWebServerData(const std::string& root, uint16_t listenPort);
     ~XWebServerData();
 
     bool Start();

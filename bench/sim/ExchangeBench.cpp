@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -97,7 +98,9 @@ void BM_UsbExchange(benchmark::State& state) {
 BENCHMARK(BM_UsbExchange)->Arg(1)->Arg(291)->Unit(benchmark::kMicrosecond);
 
 void BM_SerialExchange(benchmark::State& state) {
-    int fd = open("/tmp/ksim-bench", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // KSIM_BENCH_SERIAL names another line, so that two runs do not share one.
+    const char* line = std::getenv("KSIM_BENCH_SERIAL");
+    int fd = open(line != nullptr ? line : "/tmp/ksim-bench", O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         state.SkipWithError("no serial board: run with --serial /tmp/ksim-bench:09");
         return;

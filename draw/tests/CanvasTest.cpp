@@ -1,6 +1,8 @@
 // Canvas creation, portrait rotation, release and the calls accepted without effect.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "TestSupport.h"
 #include "cardpaint.h"
 
@@ -60,7 +62,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, Portrait,
                                            PortraitCase{800, 500, 0, 0, 800, 500},
                                            PortraitCase{600, 600, 1, 0, 600, 600},
                                            PortraitCase{800, 500, 2, -1, 800, 500},
-                                           PortraitCase{800, 500, -1, -1, 800, 500}));
+                                           PortraitCase{800, 500, -1, -1, 800, 500}),
+                         [](const auto& info) {
+                             const PortraitCase& c = info.param;
+                             const std::string flag = c.portrait < 0
+                                                          ? "Minus" + std::to_string(-c.portrait)
+                                                          : std::to_string(c.portrait);
+                             return std::to_string(static_cast<int>(c.width)) + "x" +
+                                    std::to_string(static_cast<int>(c.height)) + "Portrait" + flag;
+                         });
 
 TEST(Portrait, TurnsWhatIsAlreadyDrawn) {
     Canvas canvas(1, 0, 200, 100);

@@ -1,6 +1,7 @@
 // Raw rows of a picture: packed bits and one byte per pixel.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "TestSupport.h"
@@ -52,7 +53,10 @@ TEST_P(PicToBinsRows, RowsArePaddedToFourBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, PicToBinsRows,
                          ::testing::Values(RowCase{12, 2, 4}, RowCase{33, 3, 8}, RowCase{32, 2, 4},
-                                           RowCase{8, 2, 4}));
+                                           RowCase{8, 2, 4}),
+                         [](const auto& info) {
+                             return "Width" + std::to_string(info.param.width);
+                         });
 
 TEST(MatToBinary, RowLengthShorterThanThePixelsIsRefused) {
     const Magick::Image picture = pictureWithBlack(33, 2, {});

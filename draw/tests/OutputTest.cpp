@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TransformCase{"Rotate90", 90, 0, 0, 50, 100, {35, 10, 44, 29}},
                       TransformCase{"Rotate180", 180, 0, 0, 100, 50, {70, 35, 89, 44}},
                       TransformCase{"FlipThenRotate90", 90, 1, 1, 50, 100, {5, 10, 14, 29}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Commit, CutsTheOutputRectangle) {
     MarkedCanvas canvas(0, 1);

@@ -34,7 +34,13 @@ TEST_P(PictureFit, KeepsTheAspectRatioAtTheBoxCorner) {
 INSTANTIATE_TEST_SUITE_P(Cases, PictureFit,
                          ::testing::Values(FitCase{100, 50, 30, 20, 40, 40, 40, 20},
                                            FitCase{50, 100, 10.9, 5.2, 40, 40, 20, 40},
-                                           FitCase{20, 10, 0, 0, 80, 80, 80, 40}));
+                                           FitCase{20, 10, 0, 0, 80, 80, 80, 40}),
+                         [](const auto& info) {
+                             const FitCase& c = info.param;
+                             return "Picture" + std::to_string(c.width) + "x" +
+                                    std::to_string(c.height) + "InBoxAt" +
+                                    std::to_string(static_cast<int>(c.x));
+                         });
 
 TEST(Picture, FromMemoryLikeFromAFile) {
     ScratchDir dir;
@@ -118,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QrCase{"Colour", 0, "abc"}, QrCase{"Monochrome", 1, "abc"},
                       QrCase{"LongerThanVersion3", 1,
                              "https://example.org/card?id=0123456789&name=ABCDEFGHIJKLMNOP"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(QrCode, SymbolIsPlacedWithinItsBox) {
     Canvas canvas(1, 0, 300, 300);

@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"LatinDescender", "Hgjp", 150, 150, true},
                       TextCase{"Chinese", "\xe5\xa7\x93\xe5\x90\x8d", 200, 80, true},
                       TextCase{"Mixed", "ID \xe5\xbc\xa0\xe4\xb8\x89", 40, 170, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Text, LaterCallsPaintOntoTheSameCanvas) {
     if (!fontAvailable()) {

@@ -36,6 +36,7 @@ TEST(EcpTraceLog, LinesOnlyWhileTheFolderExists) {
     const char* tmp = std::getenv("TMPDIR");
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/trace-XXXXXX";
     const std::string dir = std::string(mkdtemp(templ.data())) + "/";
+    const std::string before = Device::traceDirectory();
     Device::setTraceDirectory(dir);
     {
         ecptest::FakePort port;
@@ -79,5 +80,5 @@ TEST(EcpTraceLog, LinesOnlyWhileTheFolderExists) {
         port.WriteBuffer(payload, 1);
     }
     EXPECT_NE(0, access(dir.c_str(), F_OK));
-    Device::setTraceDirectory("/var/log/kqlogs/");
+    Device::setTraceDirectory(before);
 }

@@ -39,9 +39,14 @@ void copyBounded(const std::string& text, size_t area, char* out) {
     out[n] = '\0';
 }
 
-std::string padTwo(const char* format, unsigned char value) {
+// The byte in hex (upper case) or decimal, at least two digits.
+std::string padTwo(bool hex, unsigned char value) {
     char text[8];
-    std::snprintf(text, sizeof(text), format, value);
+    if (hex) {
+        std::snprintf(text, sizeof(text), "%X", value);
+    } else {
+        std::snprintf(text, sizeof(text), "%d", value);
+    }
     std::string s = text;
     if (s.size() < 2) s.insert(0, 2 - s.size(), '0');
     return s;
@@ -173,11 +178,10 @@ std::string trim(const std::string& text) {
 
 void ConvertByteToString(unsigned char* data, int start, int count, int base, const char* separator,
                          int group, char* out) {
-    const char* format = base == 16 ? "%X" : "%d";
     std::string text;
     int counter = 1;
     for (int i = 0; i < count && text.size() < kByteTextArea; ++i) {
-        text += padTwo(format, data[start + i]);
+        text += padTwo(base == 16, data[start + i]);
         if (counter == group) {
             text += separator;
             counter = 1;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -32,10 +33,13 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-template <typename... Args>
-void appendFormat(std::string& line, const char* format, Args... args) {
+__attribute__((format(printf, 2, 3))) void appendFormat(std::string& line, const char* format,
+                                                        ...) {
     char piece[kLineCapacity];
-    int n = std::snprintf(piece, sizeof(piece), format, args...);
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(piece, sizeof(piece), format, args);
+    va_end(args);
     if (n > 0) line.append(piece, static_cast<size_t>(n) < sizeof(piece) ? n : sizeof(piece) - 1);
 }
 

@@ -48,10 +48,8 @@ int convert_hexstr_bytes(const char* hex, char* out, int outBytes) {
 }
 
 std::string inttohex(int value, int width) {
-    char format[32];
-    std::snprintf(format, sizeof(format), "%%0.%dX", width);
     char text[64];
-    std::snprintf(text, sizeof(text), format, static_cast<unsigned int>(value));
+    std::snprintf(text, sizeof(text), "%.*X", width, static_cast<unsigned int>(value));
     return text;
 }
 

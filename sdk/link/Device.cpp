@@ -1,5 +1,7 @@
 #include "link/Device.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
@@ -26,9 +28,12 @@ std::string hexText(const unsigned char* data, int len) {
     return out;
 }
 
-std::string formatText(const char* format, unsigned int a, unsigned int b) {
+__attribute__((format(printf, 1, 2))) std::string formatText(const char* format, ...) {
     char text[64];
-    std::snprintf(text, sizeof(text), format, a, b);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
     return text;
 }
 

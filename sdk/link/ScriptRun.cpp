@@ -2,15 +2,14 @@
 
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "core/LoggerText.h"
 #include "link/LinkCodes.h"
+#include "link/ScriptPause.h"
 #include "link/SerialPort.h"
 
 namespace {
@@ -25,10 +24,6 @@ constexpr int kDelayStepMs = 50;
 constexpr int kTestPauseMs = 200;
 constexpr unsigned short kClearCommand = 0x0302;
 constexpr int kMaxNesting = 16;  // INCLUDE and SUBDEV depth; a file including itself ends here
-
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 bool fileExists(const std::string& path) {
     struct stat st;
@@ -153,7 +148,7 @@ bool ScriptRun::runTest(const Statement& st, std::string& transcript) {
             return false;
         }
         if (passed) return true;
-        sleepMs(kTestPauseMs);
+        devlink::scriptPause(kTestPauseMs);
     }
     if (st.keyword.find("CLEAR") != std::string::npos) exchange(kClearCommand, nullptr, 0);
     if (st.keyword.find("CONTINUE") != std::string::npos) return true;
@@ -221,7 +216,7 @@ bool ScriptRun::execute(const Statement& st, std::string& transcript) {
     const std::string& kw = st.keyword;
     if (kw == "DELAY") {
         const long ms = std::strtol(st.args.c_str(), nullptr, 10);
-        for (long slept = 0; slept < ms; slept += kDelayStepMs) sleepMs(kDelayStepMs);
+        for (long slept = 0; slept < ms; slept += kDelayStepMs) devlink::scriptPause(kDelayStepMs);
     } else if (kw == "SCRIPTPATH") {
         if (hasDriveColon(st.args, 1)) mDevice.mScriptPath = st.args;
     } else if (kw == "INCLUDE") {

@@ -38,14 +38,14 @@ struct FakeResponse : IWebResponse {
     void Send(const uint8_t* buffer, size_t length) override {
         sent.append(reinterpret_cast<const char*>(buffer), length);
     }
-    void Printf(const char* fmt, ...) override {
+    __attribute__((format(printf, 2, 3))) void Printf(const char* fmt, ...) override {
         va_list args;
         va_start(args, fmt);
         sent += Format(fmt, args);
         va_end(args);
     }
     void SendChunk(const uint8_t* buffer, size_t length) override { Send(buffer, length); }
-    void PrintfChunk(const char* fmt, ...) override {
+    __attribute__((format(printf, 2, 3))) void PrintfChunk(const char* fmt, ...) override {
         va_list args;
         va_start(args, fmt);
         sent += Format(fmt, args);

@@ -23,8 +23,8 @@ inline std::string Post(const std::string& uri, const std::string& body) {
 // Answers its name, so a test sees which handler served a request.
 class NamedHandler : public IWebRequestHandler {
   public:
-    NamedHandler(const std::string& uri, std::string name, bool subContent = false)
-        : IWebRequestHandler(uri, subContent), mName(std::move(name)) {}
+    NamedHandler(const std::string& path, std::string name, bool subContent = false)
+        : IWebRequestHandler(path, subContent), mName(std::move(name)) {}
 
     void HandleHttpRequest(IWebRequest&, IWebResponse& response) override {
         response.Printf("HTTP/1.1 200 OK\r\nContent-Length: %u\r\n\r\n%s",
@@ -39,8 +39,8 @@ class NamedHandler : public IWebRequestHandler {
 class EchoHandler : public IWebRequestHandler {
   public:
     using Pick = std::function<std::string(IWebRequest&)>;
-    EchoHandler(const std::string& uri, Pick pick)
-        : IWebRequestHandler(uri, false), mPick(std::move(pick)) {}
+    EchoHandler(const std::string& path, Pick pick)
+        : IWebRequestHandler(path, false), mPick(std::move(pick)) {}
 
     void HandleHttpRequest(IWebRequest& request, IWebResponse& response) override {
         const std::string text = mPick(request);

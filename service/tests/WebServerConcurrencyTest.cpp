@@ -14,8 +14,8 @@ namespace {
 // overlapping calls, were they possible, would be seen.
 class OverlapHandler : public IWebRequestHandler {
   public:
-    OverlapHandler(const std::string& uri, std::atomic<int>& active, std::atomic<int>& most)
-        : IWebRequestHandler(uri, false), mActive(active), mMost(most) {}
+    OverlapHandler(const std::string& path, std::atomic<int>& active, std::atomic<int>& most)
+        : IWebRequestHandler(path, false), mActive(active), mMost(most) {}
 
     void HandleHttpRequest(IWebRequest&, IWebResponse& response) override {
         const int now = ++mActive;
@@ -66,8 +66,8 @@ TEST_F(Concurrency, KeepAliveClientsAreAllServedOneHandlerAtATime) {
 // a bounded number of frames.
 class StreamHandler : public IWebRequestHandler {
   public:
-    StreamHandler(const std::string& uri, std::atomic<bool>& otherServed, int maxFrames)
-        : IWebRequestHandler(uri, false), mOtherServed(otherServed), mMaxFrames(maxFrames) {}
+    StreamHandler(const std::string& path, std::atomic<bool>& otherServed, int maxFrames)
+        : IWebRequestHandler(path, false), mOtherServed(otherServed), mMaxFrames(maxFrames) {}
 
     void HandleHttpRequest(IWebRequest&, IWebResponse& response) override {
         mFrames = 0;

@@ -125,7 +125,7 @@ TEST_F(WebServer, ConnectionEndsWhenTheReplyHasNoLength) {
     server.AddHandler(std::make_shared<EchoHandler>("/len", [](IWebRequest&) { return "ok"; }));
     class Raw : public IWebRequestHandler {
       public:
-        Raw(const char* uri, const char* reply) : IWebRequestHandler(uri, false), mReply(reply) {}
+        Raw(const char* path, const char* reply) : IWebRequestHandler(path, false), mReply(reply) {}
         void HandleHttpRequest(IWebRequest&, IWebResponse& response) override {
             response.Printf("%s", mReply);
         }

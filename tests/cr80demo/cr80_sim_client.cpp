@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "../printer/ControlClient.h"
-#include "../printer/PtyProgram.h"
+#include "ControlClient.h"
 #include "LibCR80SDK.h"
+#include "PtyProgram.h"
 #include "TempTree.h"
 
 namespace {
@@ -67,16 +67,16 @@ const Box kBoxes[] = {{"address", 245, 905, 440, 540},
                       {"date", 795, 1010, 543, 592}};
 
 TEST(SimCr80Demo, PrintsTheSampleUprightAndTurned) {
-    ecpsim::ControlClient sim;
+    kqtest::ControlClient sim;
     ASSERT_TRUE(sim.connected());
-    ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("demo", true));
+    kqtest::PtyProgram run({CR80DEMO_BIN}, {demoDir("demo", true), true});
     ASSERT_TRUE(run.expect("in LoadLibCR80SDK6\n")) << run.output();
     ASSERT_TRUE(run.expect(kDeviceMenu)) << run.output();
-    run.type("3");
+    run.typeLine("3");
     ASSERT_TRUE(run.expect(kDeviceMenu)) << "a number outside the list shows the menu again";
-    run.type("0");
+    run.typeLine("0");
     ASSERT_TRUE(run.expect(kOperationMenu)) << run.output();
-    run.type("7");
+    run.typeLine("7");
     ASSERT_TRUE(run.expect(kOperationMenu)) << "7 only shows the menu again";
 
     const struct {
@@ -92,14 +92,14 @@ TEST(SimCr80Demo, PrintsTheSampleUprightAndTurned) {
                  {"6", "draw_graphics_to_arrays[TRC46][0]\n"},
                  {"5", "CardEject r=0\n"}};
     for (const auto& step : steps) {
-        run.type(step.key);
+        run.typeLine(step.key);
         ASSERT_TRUE(run.expect(step.answer, 60000)) << step.key << "\n" << run.output();
         ASSERT_TRUE(run.expect(kOperationMenu, 60000)) << step.key << "\n" << run.output();
     }
     EXPECT_FALSE(sim.printer(0)["card_inside"].asBool());
-    run.type("0");
+    run.typeLine("0");
     ASSERT_TRUE(run.expect(kDeviceMenu)) << "0 goes back to the device menu";
-    run.type("-1");
+    run.typeLine("-1");
     EXPECT_EQ(0, run.wait()) << run.output();
 
     const std::string fallback = "font file \"./fonts/msyh.ttc\" not found; using";
@@ -150,39 +150,39 @@ TEST(SimCr80Demo, SerialNumberTooLongIsRefused) {
         std::fwrite(lib.data(), 1, lib.size(), f);
         std::fclose(f);
     }
-    ecpsim::PtyProgram run(CR80DEMO_BIN, dir);
+    kqtest::PtyProgram run({CR80DEMO_BIN}, {dir, true});
     const std::string menu = "\r\n选择操作对象--\r\n-1:退出  \r\n0:打印机序列号：" + tooLong +
                              "\r\n1:打印机序列号：" + fits + "\n\n";
     ASSERT_TRUE(run.expect(menu)) << run.output();
-    run.type("0");
+    run.typeLine("0");
     ASSERT_TRUE(run.expect("打印机序列号太长\n")) << run.output();
     ASSERT_TRUE(run.expect(menu)) << run.output();
-    run.type("1");
+    run.typeLine("1");
     ASSERT_TRUE(run.expect(kOperationMenu)) << run.output();
-    run.type("2");
+    run.typeLine("2");
     ASSERT_TRUE(run.expect("CR80IsFeederNoEmpty r=0卡槽有卡\n")) << run.output();
-    run.type("-1");
+    run.typeLine("-1");
     EXPECT_EQ(0, run.wait()) << run.output();
     unsetenv("CR80STUB_PRINTERS");
 }
 
 TEST(SimCr80Demo, NoSdkAndNoPrinter) {
     {
-        ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("empty", false));
+        kqtest::PtyProgram run({CR80DEMO_BIN}, {demoDir("empty", false), true});
         ASSERT_TRUE(run.expect("in libC80_loadLibrary3[]0\n")) << run.output();
         ASSERT_TRUE(run.expect("没有获取到相应的打印实体\n")) << run.output();
         EXPECT_EQ(0, run.wait()) << run.output();
     }
-    ecpsim::PtyProgram run(CR80DEMO_BIN, demoDir("demo", true));
+    kqtest::PtyProgram run({CR80DEMO_BIN}, {demoDir("demo", true), true});
     ASSERT_TRUE(run.expect("请检查USB，枚举设备数量0\n")) << run.output();
-    run.type("1");
+    run.typeLine("1");
     EXPECT_EQ(0, run.wait()) << run.output();
 }
 
 // The SDK called directly: erase rectangles in canvas pixels become the printer's
 // dots, turned with the picture; the counters follow the prints.
 TEST(SimCr80Sdk, EraseRectanglesAndCounters) {
-    ecpsim::ControlClient sim;
+    kqtest::ControlClient sim;
     ASSERT_TRUE(sim.connected());
     std::string dir = KQCR80_SDK;
     dir = dir.substr(0, dir.rfind('/') + 1);

@@ -2,7 +2,7 @@
 // kiosk-sim and runs one test of cr80_sim_client under it.
 #include <gtest/gtest.h>
 
-#include "../printer/SimLauncher.h"
+#include "SimLauncher.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ class Cr80Sim : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Cr80Sim, Scenario) {
     const Scenario& s = GetParam();
-    const ecpsim::SimResult r = ecpsim::runScenario(s.sim, s.filter, 180000);
-    EXPECT_EQ(0, r.status) << r.output;
-    EXPECT_EQ(std::string::npos, r.output.find("Running 0 tests")) << r.output;
-    EXPECT_NE(std::string::npos, r.output.find("[  PASSED  ]")) << r.output;
+    const kqtest::SimRun r = kqtest::runScenario(s.sim, SIM_CLIENT_BIN, s.filter, 180000);
+    EXPECT_EQ(0, r.status) << r.out;
+    EXPECT_EQ(std::string::npos, r.out.find("Running 0 tests")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("[  PASSED  ]")) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -30,6 +30,6 @@ INSTANTIATE_TEST_SUITE_P(
             "SdkEraseRectangles", {"--printer", "A1"}, "SimCr80Sdk.EraseRectanglesAndCounters"},
         Scenario{"SerialTooLong", {}, "SimCr80Demo.SerialNumberTooLongIsRefused"},
         Scenario{"NoPrinter", {}, "SimCr80Demo.NoSdkAndNoPrinter"}),
-    [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Scenario>& p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <sstream>
 #include <vector>
 
+#include "ControlClient.h"
 #include "DeviceRequests.h"
 #include "LogSink.h"
 #include "MockPrinter.h"
 #include "PrinterBatch.h"
 #include "SdkChannel.h"
-#include "SimSocket.h"
 #include "Timing.h"
 
 namespace {
@@ -26,7 +26,7 @@ class Records : public devconsole::LogSink {
 TEST(BatchOnRealModel, MoveToAnExitSlotIsRefusedAndEndsTheCycle) {
     const char* control = std::getenv("KIOSK_SIM_CONTROL");
     ASSERT_NE(control, nullptr);
-    SimSocket sim(control);
+    kqtest::ControlClient sim(control);
     ASSERT_TRUE(sim.connected());
 
     lib_dev* sdk = nullptr;

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <thread>
 
-#include "PtyConsole.h"
-#include "SimSocket.h"
+#include "ControlClient.h"
+#include "PtyProgram.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string scratch(const std::string& name) {
 }
 
 // Polls the simulator until the board's card is at station (bounded).
-bool cardReaches(SimSocket& sim, int station, int timeoutMs = 30000) {
+bool cardReaches(kqtest::ControlClient& sim, int station, int timeoutMs = 30000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         const Json::Value at = sim.card();
@@ -50,11 +50,11 @@ class ConsoleUnderSim : public ::testing::Test {
     void SetUp() override {
         socketPath = scratch(::testing::UnitTest::GetInstance()->current_test_info()->name());
         unlink(socketPath.c_str());
-        console = std::make_unique<PtyConsole>(
+        console = std::make_unique<kqtest::PtyProgram>(
             std::vector<std::string>{KSIM_BIN, "--control", socketPath, "--speed", "0", "--board",
                                      "09,card=0,devid=0123456789ABCD", "--", DEVCONSOLE_BIN});
         ASSERT_TRUE(console->started());
-        sim = std::make_unique<SimSocket>(socketPath);
+        sim = std::make_unique<kqtest::ControlClient>(socketPath);
         ASSERT_TRUE(sim->connected());
     }
     void TearDown() override {
@@ -87,8 +87,8 @@ class ConsoleUnderSim : public ::testing::Test {
     }
 
     std::string socketPath;
-    std::unique_ptr<PtyConsole> console;
-    std::unique_ptr<SimSocket> sim;
+    std::unique_ptr<kqtest::PtyProgram> console;
+    std::unique_ptr<kqtest::ControlClient> sim;
 };
 
 TEST_F(ConsoleUnderSim, MenusOpenTheBoardAndMoveTheCardToTheReader) {
@@ -154,7 +154,7 @@ TEST(ConsoleTerminal, SettingsComeBackHoweverTheConsoleEnds) {
         {"SIGTERM", "", SIGTERM, 128 + SIGTERM},
     };
     for (const Case& c : cases) {
-        PtyConsole console({DEVCONSOLE_BIN});
+        kqtest::PtyProgram console({DEVCONSOLE_BIN});
         ASSERT_TRUE(console.started());
         ASSERT_TRUE(console.expect(kPrompt)) << c.name;
         const termios keys = console.settings();

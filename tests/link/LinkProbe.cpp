@@ -198,6 +198,16 @@ void serialFaults() {
     const std::string traceDir = "/var/log/kqlogs";
     struct stat st;
     const bool created = stat(traceDir.c_str(), &st) != 0 && mkdir(traceDir.c_str(), 0755) == 0;
+    // Traces from before this run are no evidence: only what is written from here on counts.
+    std::map<std::string, std::streamoff> before;
+    if (DIR* d = opendir(traceDir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            if (std::strncmp(e->d_name, "1_kqdev_", 8) != 0) continue;
+            std::ifstream in(traceDir + "/" + e->d_name, std::ios::binary | std::ios::ate);
+            before[e->d_name] = in.tellg();
+        }
+        closedir(d);
+    }
     Device* h = nullptr;
     if (open_device(5, &h) == 0) {
         checkEq(send(h, 0x4007).rc, 0, "a reply after junk bytes is received");
@@ -217,6 +227,8 @@ void serialFaults() {
         while (dirent* e = readdir(d)) {
             if (std::strncmp(e->d_name, "1_kqdev_", 8) != 0) continue;
             std::ifstream in(traceDir + "/" + e->d_name, std::ios::binary);
+            const auto old = before.find(e->d_name);
+            if (old != before.end() && old->second > 0) in.seekg(old->second);
             std::stringstream s;
             s << in.rdbuf();
             traces += s.str();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SimControl.h"
+#include "ControlClient.h"
 #include "devsdk.h"
 
 namespace {
@@ -45,10 +45,10 @@ class Host {
     lib_dev* mSdk = nullptr;
 };
 
-int boardModel(SimControl& sim) {
+int boardModel(kqtest::ControlClient& sim) {
     Json::Value action;
     action["action"] = "status";
-    const std::string settings = sim.Act(action)["devices"][0]["settings"].asString();
+    const std::string settings = sim.request(action)["devices"][0]["settings"].asString();
     return static_cast<int>(std::strtol(settings.substr(0, 2).c_str(), nullptr, 16));
 }
 
@@ -82,8 +82,8 @@ std::map<int, Expected> expectedFor(int model) {
 }
 
 TEST(HostRouting, EveryTargetFromTheSlot) {
-    SimControl sim;
-    ASSERT_TRUE(sim.Connected());
+    kqtest::ControlClient sim;
+    ASSERT_TRUE(sim.connected());
     const int model = boardModel(sim);
     const std::string select =
         R"("object_name":"KQUSBDevice","device_type":)" + std::to_string(model);
@@ -105,7 +105,7 @@ TEST(HostRouting, EveryTargetFromTheSlot) {
         Json::Value place;
         place["action"] = "place_card";
         place["station"] = 0;
-        ASSERT_TRUE(sim.Act(place)["ok"].asBool());
+        ASSERT_TRUE(sim.request(place)["ok"].asBool());
         events().clear();
         const Json::Value reply =
             host.Call(R"({"funccode":"send_to_parts",)" + select +
@@ -124,7 +124,7 @@ TEST(HostRouting, EveryTargetFromTheSlot) {
             seen.push_back(e["data"]["event_data"]["part_id"].asInt());
         }
         EXPECT_EQ(seen, expected.events);
-        EXPECT_EQ(sim.Mechanism()["card"].asInt(), expected.card);
+        EXPECT_EQ(sim.mechanism()["card"].asInt(), expected.card);
     }
     host.Call(R"({"funccode":"close_dev","object_name":"KQUSBDevice"})", &rc);
     EXPECT_EQ(rc, 0);

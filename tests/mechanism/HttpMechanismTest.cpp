@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "ControlClient.h"
 #include "Devhttpd.h"
-#include "SimControl.h"
 
 namespace {
 
@@ -22,12 +22,12 @@ std::vector<int> partIds(const Json::Value& state) {
     return ids;
 }
 
-bool place(SimControl& sim, int station, int board = 0) {
+bool place(kqtest::ControlClient& sim, int station, int board = 0) {
     Json::Value action;
     action["action"] = "place_card";
     action["board"] = board;
     action["station"] = station;
-    return sim.Act(action)["ok"].asBool();
+    return sim.request(action)["ok"].asBool();
 }
 
 int count(const std::vector<uint16_t>& commands, uint16_t command) {
@@ -37,10 +37,10 @@ int count(const std::vector<uint16_t>& commands, uint16_t command) {
 class Service : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(sim.Connected()) << "run under kiosk-sim --control";
+        ASSERT_TRUE(sim.connected()) << "run under kiosk-sim --control";
         ASSERT_TRUE(service.Running());
     }
-    SimControl sim;
+    kqtest::ControlClient sim;
     Devhttpd service;
 };
 
@@ -82,7 +82,7 @@ TEST_F(Board09, OpenIdentifiesTheBoard) {
 
     EXPECT_TRUE(partIds(service.Method("get_dev_state", kSelect09)).empty());
 
-    sim.ClearRequests();
+    sim.clearRequests();
     EXPECT_EQ(service.Method("poweroff_dev", kSelect09)["result"].asInt(), 0);
     EXPECT_EQ(service
                   .Method("poweroff_dev",
@@ -90,7 +90,7 @@ TEST_F(Board09, OpenIdentifiesTheBoard) {
                   .asInt(),
               0);
     std::vector<std::vector<uint8_t>> delays;
-    for (const SeenRequest& r : sim.Requests()) {
+    for (const kqtest::SeenRequest& r : sim.requests()) {
         if (r.command == 0x0009) delays.push_back(r.data);
     }
     EXPECT_EQ(delays, (std::vector<std::vector<uint8_t>>{{0x01, 10}, {0x01, 25}}));
@@ -103,7 +103,7 @@ TEST_F(Board09, CardThroughTheStations) {
     ASSERT_EQ(service.Method("open_dev", kSelect09)["result"].asInt(), 0);
     Json::Value insert;
     insert["action"] = "insert_card";
-    ASSERT_TRUE(sim.Act(insert)["ok"].asBool());
+    ASSERT_TRUE(sim.request(insert)["ok"].asBool());
     EXPECT_EQ(partIds(service.Method("get_dev_state", kSelect09)), std::vector<int>{0});
 
     struct Step {
@@ -131,10 +131,10 @@ TEST_F(Board09, CardThroughTheStations) {
             std::string(s.conditions) + "}");
         EXPECT_EQ(reply["result"].asInt(), 0) << s.conditions << reply;
         EXPECT_EQ(reply["msg"].asString(), s.msg) << s.conditions;
-        EXPECT_EQ(sim.Mechanism()["card"].asInt(), s.card) << s.conditions;
+        EXPECT_EQ(sim.mechanism()["card"].asInt(), s.card) << s.conditions;
         EXPECT_EQ(partIds(service.Method("get_dev_state", kSelect09)), s.state) << s.conditions;
     }
-    EXPECT_EQ(sim.Mechanism()["detained"].asInt(), 1);
+    EXPECT_EQ(sim.mechanism()["detained"].asInt(), 1);
 }
 
 TEST_F(Board09, RequestErrors) {
@@ -155,26 +155,26 @@ TEST_F(Board09, RequestErrors) {
          "无效数据传入的内容不存在conditions"},
         {R"({"funccode":"send_to_parts", "device_type":9, "conditions":)", 13, "无效数据"},
     };
-    sim.ClearRequests();
+    sim.clearRequests();
     for (const Case& c : cases) {
         const Json::Value reply = service.Call(c.body);
         EXPECT_EQ(reply["result"].asInt(), c.result) << c.body;
         EXPECT_EQ(reply["msg"].asString(), c.msg) << c.body;
     }
-    EXPECT_TRUE(sim.Commands().empty());
+    EXPECT_TRUE(sim.commands().empty());
 }
 
 TEST_F(Board09, ModuleFirmwareResetsAfterTheAccept) {
     ASSERT_EQ(service.Method("open_dev", kSelect09)["result"].asInt(), 0);
     ASSERT_TRUE(place(sim, 0));
-    sim.ClearRequests();
+    sim.clearRequests();
     const Json::Value reply = service.Method(
         "send_to_parts", std::string(kSelect09) + R"(,"conditions":{"target_id":2})");
     EXPECT_EQ(reply["result"].asInt(), 0);
     // The reader move reads the sensors, then feeds in with the module and
     // resets it on the accept's own thread.
-    EXPECT_EQ(sim.Commands(), (std::vector<uint16_t>{0x1002, 0x4003, 0x400D, 0x400A}));
-    EXPECT_EQ(sim.Mechanism()["module_ready"].asBool(), true);
+    EXPECT_EQ(sim.commands(), (std::vector<uint16_t>{0x1002, 0x4003, 0x400D, 0x400A}));
+    EXPECT_EQ(sim.mechanism()["module_ready"].asBool(), true);
 }
 
 using Board09Old = Service;
@@ -182,18 +182,18 @@ using Board09Old = Service;
 TEST_F(Board09Old, NoModuleCommandsBefore20180815) {
     ASSERT_EQ(service.Method("open_dev", kSelect09)["result"].asInt(), 0);
     ASSERT_TRUE(place(sim, 0));
-    sim.ClearRequests();
+    sim.clearRequests();
     for (int target : {2, 11, 5, 2, 0}) {
         const Json::Value reply = service.Method(
             "send_to_parts", std::string(kSelect09) + R"(,"conditions":{"target_id":)" +
                                  std::to_string(target) + "}}");
         EXPECT_EQ(reply["result"].asInt(), 0) << target << reply;
     }
-    const std::vector<uint16_t> commands = sim.Commands();
+    const std::vector<uint16_t> commands = sim.commands();
     EXPECT_EQ(count(commands, 0x400D), 0);
     EXPECT_EQ(count(commands, 0x400A), 0);
     EXPECT_GT(count(commands, 0x4001), 0);
-    EXPECT_EQ(sim.Mechanism()["card"].asInt(), 0);
+    EXPECT_EQ(sim.mechanism()["card"].asInt(), 0);
 }
 
 using Board19 = Service;
@@ -202,28 +202,28 @@ TEST_F(Board19, BuiltIn2019FeedsPlainAndTurnsByOcr) {
     const std::string select = R"("device_type":25)";
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
     ASSERT_TRUE(place(sim, 2));
-    sim.ClearRequests();
+    sim.clearRequests();
     EXPECT_EQ(service.Method("send_to_parts", select + R"(,"conditions":{"target_id":2})")["result"]
                   .asInt(),
               0);
-    const std::vector<uint16_t> fed = sim.Commands();
+    const std::vector<uint16_t> fed = sim.commands();
     EXPECT_EQ(count(fed, 0x4001), 1);
     EXPECT_EQ(count(fed, 0x400D), 0);
     EXPECT_EQ(count(fed, 0x400A), 0);
 
-    sim.ClearRequests();
+    sim.clearRequests();
     EXPECT_EQ(service
                   .Method("send_to_parts",
                           select + R"(,"conditions":{"target_id":4,"accept_side_ocr":2})")["result"]
                   .asInt(),
               0);
     std::vector<uint8_t> positions;
-    for (const SeenRequest& r : sim.Requests()) {
+    for (const kqtest::SeenRequest& r : sim.requests()) {
         if (r.command == 0x4009) positions.push_back(r.data.at(0));
     }
     // The module is reset first (not ready yet), turned to 3 for OCR value 2, and back.
     EXPECT_EQ(positions, (std::vector<uint8_t>{3, 0}));
-    const Json::Value mechanism = sim.Mechanism();
+    const Json::Value mechanism = sim.mechanism();
     EXPECT_EQ(mechanism["card"].asInt(), 11);
     EXPECT_EQ(mechanism["card_side"].asInt(), 3);
     EXPECT_EQ(partIds(service.Method("get_dev_state", select)), std::vector<int>{11});
@@ -237,11 +237,11 @@ TEST_F(Board19, PrinterMoveThatFailsRecordsThePrePrintStation) {
     refuse["action"] = "reply";
     refuse["cmd"] = "0x4002";
     refuse["state"] = 7;
-    ASSERT_TRUE(sim.Act(refuse)["ok"].asBool());
+    ASSERT_TRUE(sim.request(refuse)["ok"].asBool());
     const Json::Value reply =
         service.Method("send_to_parts", select + R"(,"conditions":{"target_id":5})");
     EXPECT_EQ(reply["result"].asInt(), 7);
-    EXPECT_EQ(sim.Mechanism()["card"].asInt(), 4);
+    EXPECT_EQ(sim.mechanism()["card"].asInt(), 4);
     EXPECT_EQ(partIds(service.Method("get_dev_state", select)), std::vector<int>{4});
 }
 
@@ -260,12 +260,12 @@ using BadBlocks = Service;
 
 TEST_F(BadBlocks, BoardsWithBadBlocksAreSkipped) {
     EXPECT_EQ(service.Method("open_dev", kSelect09)["result"].asInt(), 1167);
-    sim.ClearRequests();
+    sim.clearRequests();
     // Neither board stayed claimed: both answer a new open's identification.
     EXPECT_EQ(service.Method("open_dev", kSelect09)["result"].asInt(), 1167);
-    const std::vector<SeenRequest> seen = sim.Requests();
+    const std::vector<kqtest::SeenRequest> seen = sim.requests();
     std::set<std::string> asked;
-    for (const SeenRequest& r : seen) {
+    for (const kqtest::SeenRequest& r : seen) {
         if (r.command == 0x1008) asked.insert(r.device);
     }
     EXPECT_EQ(asked, (std::set<std::string>{"board0", "board1"}));
@@ -278,7 +278,7 @@ TEST_F(Board5704, RequestedModelWithoutProbe) {
     ASSERT_EQ(opened["result"].asInt(), 0) << opened;
     const Json::Value& info = opened["data"]["KQUSBDev_0x0483_0x5704"]["DevExt"][0];
     EXPECT_EQ(info["deviceType_hex"].asString(), "88");
-    EXPECT_EQ(count(sim.Commands(), 0x3001), 1);  // the model's own identification only
+    EXPECT_EQ(count(sim.commands(), 0x3001), 1);  // the model's own identification only
     const Json::Value parts = service.Method("get_part_list", R"("device_type":136)");
     EXPECT_EQ(parts["data"].size(), 10u);
 }
@@ -289,7 +289,7 @@ using Models = Service;
 TEST_F(Models, StateNamesTheCardStation) {
     Json::Value status;
     status["action"] = "status";
-    const std::string settings = sim.Act(status)["devices"][0]["settings"].asString();
+    const std::string settings = sim.request(status)["devices"][0]["settings"].asString();
     const int model = static_cast<int>(std::strtol(settings.substr(0, 2).c_str(), nullptr, 16));
     const std::string select = R"("device_type":)" + std::to_string(model);
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
@@ -316,28 +316,28 @@ TEST_F(Feeding, CardInsertedIsTakenInAfterSomePolls) {
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
     Json::Value insert;
     insert["action"] = "insert_card";
-    ASSERT_TRUE(sim.Act(insert)["ok"].asBool());
-    sim.ClearRequests();
+    ASSERT_TRUE(sim.request(insert)["ok"].asBool());
+    sim.clearRequests();
     const Json::Value reply =
         service.Method("send_to_parts", select + R"(,"conditions":{"target_id":2})");
     EXPECT_EQ(reply["result"].asInt(), 0) << reply;
-    const std::vector<uint16_t> commands = sim.Commands();
+    const std::vector<uint16_t> commands = sim.commands();
     // Sensor reads until the card had travelled in (800 ms at speed 1).
     EXPECT_GE(count(commands, 0x1002), 2);
     EXPECT_LT(count(commands, 0x1002), 300);
-    EXPECT_EQ(sim.Mechanism()["card"].asInt(), 2);
+    EXPECT_EQ(sim.mechanism()["card"].asInt(), 2);
 }
 
 TEST_F(Feeding, NoCardTimesOutAfterThreeHundredPolls) {
     const std::string select = R"("device_type":0)";
     ASSERT_EQ(service.Method("open_dev", select)["result"].asInt(), 0);
     ASSERT_TRUE(place(sim, -1));
-    sim.ClearRequests();
+    sim.clearRequests();
     const Json::Value reply =
         service.Method("send_to_parts", select + R"(,"conditions":{"target_id":2})");
     EXPECT_EQ(reply["result"].asInt(), 258);
     EXPECT_EQ(reply["msg"].asString(), "等待操作超时由[]--->[读卡器工位]的工位操作失败");
-    const std::vector<uint16_t> commands = sim.Commands();
+    const std::vector<uint16_t> commands = sim.commands();
     // The model 00 looks once before it feeds, then polls 300 times.
     EXPECT_EQ(count(commands, 0x1002), 301);
     EXPECT_EQ(commands.back(), 0x4001);
@@ -356,13 +356,13 @@ class Reconnect : public Service {
         fault["kind"] = kind;
         fault["cmd"] = "0x4006";
         if (ms >= 0) fault["ms"] = ms;
-        ASSERT_TRUE(sim.Act(fault)["ok"].asBool());
-        sim.ClearRequests();
+        ASSERT_TRUE(sim.request(fault)["ok"].asBool());
+        sim.clearRequests();
         const Json::Value reply =
             service.Method("send_to_parts", select + R"(,"conditions":{"target_id":8})");
         EXPECT_EQ(reply["result"].asInt(), 0) << reply;
-        EXPECT_EQ(count(sim.Commands(), 0x4006), 2);
-        EXPECT_EQ(sim.Mechanism()["card"].asInt(), 8);
+        EXPECT_EQ(count(sim.commands(), 0x4006), 2);
+        EXPECT_EQ(sim.mechanism()["card"].asInt(), 8);
         EXPECT_EQ(service.Method("get_part_list", select)["result"].asInt(), 0);
     }
 };
@@ -386,7 +386,7 @@ TEST_F(Reconnect, PulledForGoodFailsAndTheServiceGoesOn) {
     pull["action"] = "fault";
     pull["kind"] = "unplug";
     pull["cmd"] = "0x4006";
-    ASSERT_TRUE(sim.Act(pull)["ok"].asBool());
+    ASSERT_TRUE(sim.request(pull)["ok"].asBool());
     const Json::Value reply =
         service.Method("send_to_parts", select + R"(,"conditions":{"target_id":8})");
     // The reopen finds no board (1348), or finds it still listed while it goes

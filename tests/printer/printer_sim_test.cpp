@@ -36,11 +36,11 @@ class EcpSim : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(EcpSim, Scenario) {
     const Scenario& s = GetParam();
-    const ecpsim::SimResult r = ecpsim::runScenario(s.sim, s.filter, 90000);
-    EXPECT_EQ(0, r.status) << r.output;
+    const kqtest::SimRun r = kqtest::runScenario(s.sim, SIM_CLIENT_BIN, s.filter, 90000);
+    EXPECT_EQ(0, r.status) << r.out;
     // A filter that matched nothing would pass silently.
-    EXPECT_EQ(std::string::npos, r.output.find("Running 0 tests")) << r.output;
-    EXPECT_NE(std::string::npos, r.output.find("[  PASSED  ]")) << r.output;
+    EXPECT_EQ(std::string::npos, r.out.find("Running 0 tests")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("[  PASSED  ]")) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,5 +64,5 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--printer", "A1", "--printer", "B2"},
                  "SimEcptest.MenusEraseAndPrint"},
         Scenario{"EcptestFailures", {"--printer", "A1"}, "SimEcptest.FailuresEndAfterAKeyPress"}),
-    [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Scenario>& p) { return std::string(p.param.name); });
 }  // namespace

@@ -24,7 +24,7 @@
 #include "kq_ecp_001.h"
 
 namespace {
-using ecpsim::ControlClient;
+using kqtest::ControlClient;
 
 constexpr int kNoPrinter = -1;
 constexpr int kBadArgument = 0x2000001;
@@ -395,10 +395,10 @@ std::string ecptestDir() {
 }  // namespace
 
 TEST(SimEcptest, NoPrinter) {
-    ecpsim::PtyProgram run(ECPTEST_BIN, ecptestDir());
+    kqtest::PtyProgram run({ECPTEST_BIN}, {ecptestDir(), true});
     ASSERT_TRUE(run.started());
     EXPECT_TRUE(run.expect("枚举设备失败r=-1")) << run.output();
-    run.type("3");
+    run.typeLine("3");
     EXPECT_EQ(0, run.wait()) << run.output();
 }
 
@@ -407,9 +407,9 @@ TEST(SimEcptest, PrinterWithoutIdentity) {
     ControlClient sim;
     ASSERT_TRUE(sim.connected());
     ASSERT_TRUE(sim.fault(0, "nak", 3, 0x5A));
-    ecpsim::PtyProgram run(ECPTEST_BIN, ecptestDir());
+    kqtest::PtyProgram run({ECPTEST_BIN}, {ecptestDir(), true});
     EXPECT_TRUE(run.expect("请检查USB，枚举设备数量0")) << run.output();
-    run.type("1");
+    run.typeLine("1");
     EXPECT_EQ(0, run.wait()) << run.output();
 }
 
@@ -424,32 +424,32 @@ TEST(SimEcptest, MenusEraseAndPrint) {
     card["inside"] = true;
     ASSERT_TRUE(sim.action("printer_card", 1, card));
 
-    ecpsim::PtyProgram run(ECPTEST_BIN, dir);
+    kqtest::PtyProgram run({ECPTEST_BIN}, {dir, true});
     const std::string menu = "\r\n选择操作对象--\r\n-1:退出  \r\n0:A1\r\n1:B2\n";
     ASSERT_TRUE(run.expect(menu)) << run.output();
-    run.type("5");
+    run.typeLine("5");
     ASSERT_TRUE(run.expect(menu)) << "an index outside the list shows the menu again";
-    run.type("0");
+    run.typeLine("0");
     ASSERT_TRUE(run.expect("请选择功能：\r\n0:打印\r\n1:擦卡\r\n\n")) << run.output();
-    run.type("2");
+    run.typeLine("2");
     ASSERT_TRUE(run.expect("未定义胡功能\n")) << run.output();
     ASSERT_TRUE(run.expect(menu)) << run.output();
 
-    run.type("1");
+    run.typeLine("1");
     ASSERT_TRUE(run.expect("请选择功能")) << run.output();
-    run.type("1");
+    run.typeLine("1");
     ASSERT_TRUE(run.expect(menu)) << run.output();
     EXPECT_EQ(1, sim.printer(1)["erases"].asInt());
 
-    run.type("1");
+    run.typeLine("1");
     ASSERT_TRUE(run.expect("请选择功能")) << run.output();
-    run.type("0");
+    run.typeLine("0");
     ASSERT_TRUE(run.expect(menu, 30000)) << run.output();
     const Json::Value pictures = sim.printer(1)["pictures"];
     ASSERT_EQ(1u, pictures.size());
     EXPECT_TRUE(readFile(pictures[0].asString()) == pbm(image));
 
-    run.type("-1");
+    run.typeLine("-1");
     EXPECT_EQ(0, run.wait()) << run.output();
 }
 
@@ -457,20 +457,20 @@ TEST(SimEcptest, MenusEraseAndPrint) {
 TEST(SimEcptest, FailuresEndAfterAKeyPress) {
     const std::string dir = ecptestDir();
     {
-        ecpsim::PtyProgram run(ECPTEST_BIN, dir);
+        kqtest::PtyProgram run({ECPTEST_BIN}, {dir, true});
         ASSERT_TRUE(run.expect("0:A1")) << run.output();
-        run.type("0");
-        run.type("0");
+        run.typeLine("0");
+        run.typeLine("0");
         EXPECT_TRUE(run.expect("找不到图片0")) << run.output();
-        run.type("x");
-        run.type("4");
+        run.typeLine("x");
+        run.typeLine("4");
         EXPECT_EQ(0, run.wait()) << run.output();
     }
-    ecpsim::PtyProgram run(ECPTEST_BIN, dir);
+    kqtest::PtyProgram run({ECPTEST_BIN}, {dir, true});
     ASSERT_TRUE(run.expect("0:A1")) << run.output();
-    run.type("0");
-    run.type("1");
+    run.typeLine("0");
+    run.typeLine("1");
     EXPECT_TRUE(run.expect("设备擦卡失败r=255")) << "erasing without a card" << run.output();
-    run.type("0");
+    run.typeLine("0");
     EXPECT_EQ(0, run.wait()) << run.output();
 }

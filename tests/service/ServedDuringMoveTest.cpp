@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "DevhttpdProcess.h"
-#include "SimControl.h"
+#include "ControlClient.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ Json::Value Document(const HttpReply& reply) {
 }
 
 TEST(ServedDuringMove, HeartBeatVersionAndFilesWhileACardMoves) {
-    SimControl sim;
-    ASSERT_TRUE(sim.Connected()) << "run under kiosk-sim --control";
+    kqtest::ControlClient sim;
+    ASSERT_TRUE(sim.connected()) << "run under kiosk-sim --control";
     DevhttpdProcess service;
     service.Dir().Write("web/hello.txt", "hello from the document root");
     ASSERT_TRUE(service.StartOnFreePort()) << service.Output();
@@ -38,7 +38,7 @@ TEST(ServedDuringMove, HeartBeatVersionAndFilesWhileACardMoves) {
               Json::Value(0));
     Json::Value insert;
     insert["action"] = "insert_card";
-    ASSERT_TRUE(sim.Act(insert)["ok"].asBool());
+    ASSERT_TRUE(sim.request(insert)["ok"].asBool());
 
     std::atomic<bool> moved{false};
     HttpReply moveReply;
@@ -49,8 +49,8 @@ TEST(ServedDuringMove, HeartBeatVersionAndFilesWhileACardMoves) {
         moved = true;
     });
     // Wait until the board sees the move's sensor polls.
-    sim.ClearRequests();
-    for (int i = 0; i < 200 && sim.Commands().empty(); ++i) {
+    sim.clearRequests();
+    for (int i = 0; i < 200 && sim.commands().empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     if (moved) {
@@ -71,7 +71,7 @@ TEST(ServedDuringMove, HeartBeatVersionAndFilesWhileACardMoves) {
 
     move.join();
     EXPECT_EQ(Document(moveReply)["result"], Json::Value(0)) << moveReply.raw;
-    EXPECT_EQ(sim.Mechanism()["card"].asInt(), 2);
+    EXPECT_EQ(sim.mechanism()["card"].asInt(), 2);
     EXPECT_EQ(service.Stop(SIGTERM), 0);
 }
 

@@ -175,7 +175,7 @@ TEST(KioskSimUsb, CablePullAndReplace) {
                       steps({{"xfer", "1", "0001", "1002", "00", "300"},
                              {"control", R"({"action":"unplug","board":1,"ms":300})"},
                              {"xfer", "1", "0002", "1002", "00", "300"},
-                             {"sleep", "1500"},
+                             {"await-devices", "2", "10000"},
                              {"list"},
                              {"xfer", "1", "0003", "0601", "FF01", "300"}}));
     EXPECT_EQ(r.status, 1) << r.out << r.log;
@@ -192,8 +192,8 @@ TEST(KioskSimUsb, CablePullAndReplace) {
 
 TEST(KioskSimUsb, UnplugFaultTakesTheBoardAwayMidExchange) {
     SimRun r = runSim({"--board", "09", "--fault", "0:unplug,cmd=0x4001,ms=200"},
-                      {"xfer", "0", "0001", "4001", "00", "300", "sleep", "1500", "xfer", "0",
-                       "0002", "4001", "00", "300"});
+                      {"xfer", "0", "0001", "4001", "00", "300", "await-devices", "1", "10000",
+                       "xfer", "0", "0002", "4001", "00", "300"});
     EXPECT_EQ(r.status, 1) << r.out << r.log;
     EXPECT_TRUE(contains(r.lines("error")[0], "NO_DEVICE")) << r.out;
     EXPECT_EQ(r.lines("reply").size(), 1u) << r.out;
@@ -201,7 +201,8 @@ TEST(KioskSimUsb, UnplugFaultTakesTheBoardAwayMidExchange) {
 
 TEST(KioskSimUsb, ADriverKilledMidReadDoesNotSwallowTheNextReply) {
     std::string script =
-        "\"$0\" idle 0 5000 & p=$!; sleep 0.5; kill -9 $p; wait $p; "
+        "f=\"$TMPDIR/reading\"; mkfifo \"$f\"; \"$0\" idle 0 5000 > \"$f\" & p=$!; "
+        "read started < \"$f\"; kill -9 $p; wait $p; "
         "\"$0\" xfer 0 0001 0601 FF01 1000";
     SimRun r = runSim({"--board", "09"}, {}, 20000, {"/bin/sh", "-c", script, boardClient()});
     EXPECT_EQ(r.status, 0) << r.out << r.log;

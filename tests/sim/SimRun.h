@@ -1,29 +1,17 @@
 #pragma once
-// Runs kiosk-sim with a command in a scratch folder and collects what came out.
+// kiosk-sim's own tests: the shared launcher, with board_client as the command
+// unless the test names another.
 #include <string>
 #include <vector>
 
+#include "SimLauncher.h"
+
 namespace ksimtest {
 
-struct SimRun {
-    int status = -1;      // kiosk-sim's exit status; -1 when it had to be killed
-    std::string out;      // the command's standard output
-    std::string log;      // the --log file
-    std::string scratch;  // the run's scratch folder (removed by the destructor)
-
-    SimRun() = default;
-    SimRun(const SimRun&) = delete;
-    SimRun& operator=(const SimRun&) = delete;
-    SimRun(SimRun&& other) noexcept;
-    ~SimRun();
-
-    // Lines of `out` that start with `prefix`.
-    std::vector<std::string> lines(const std::string& prefix) const;
-};
+using kqtest::SimRun;
 
 // kiosk-sim SIM_ARGS --log LOG -- COMMAND. A COMMAND of {} runs board_client with
-// CLIENT_ARGS. Every run has its own scratch folder, which is its TMPDIR and replaces
-// "{scratch}" in the arguments; a run longer than `timeoutMs` is killed.
+// CLIENT_ARGS. "{scratch}" in the arguments is the run's own scratch folder.
 SimRun runSim(const std::vector<std::string>& simArgs, const std::vector<std::string>& clientArgs,
               int timeoutMs = 30000, std::vector<std::string> command = {});
 

@@ -485,6 +485,8 @@ int main(int argc, char** argv) {
             long long start = nowMs();
             unsigned char report[64];
             int got = 0;
+            // Told before the read, so that a test can act while it waits.
+            puts("reading");
             int r = libusb_interrupt_transfer(usb.handle, 0x81, report, 64, &got, ms);
             long long wall = nowMs() - start;
             getrusage(RUSAGE_SELF, &after);
@@ -540,6 +542,26 @@ int main(int argc, char** argv) {
                 texts += " [" + (n > 0 ? std::string(reinterpret_cast<char*>(text), n) : "") + "]";
             }
             puts(texts.c_str());
+        } else if (step == "await-devices") {
+            // Polls the bus until it lists `count` devices: a replug is awaited, not slept out.
+            const ssize_t count = atoi(arg(i + 1).c_str());
+            const long long deadline = nowMs() + atoi(arg(i + 2).c_str());
+            i += 3;
+            ssize_t n = -1;
+            for (;;) {
+                libusb_context* fresh = nullptr;
+                libusb_init(&fresh);
+                libusb_device** list = nullptr;
+                n = libusb_get_device_list(fresh, &list);
+                if (n >= 0) libusb_free_device_list(list, 1);
+                libusb_exit(fresh);
+                if (n == count || nowMs() >= deadline) break;
+                usleep(10000);
+            }
+            if (n != count) {
+                printf("error await-devices %zd of %zd\n", n, count);
+                ++failures;
+            }
         } else if (step == "clock") {
             printf("clock %lld\n", nowMs() - started);
             i += 1;

@@ -137,12 +137,15 @@ void MenuScreens::stations(bool secondPage, bool startKind) {
                         : kExitLine);
     const int first = secondPage ? kPageTwoFirst : kPageOneFirst;
     const int count = secondPage ? kPageTwoCount : kPageOneCount;
-    const char* form = startKind ? "*    %d:尝试由工位发出[%d] [" : "*    %d:尝试到达工位[%d] [";
     for (int n = 0; n < count && first + n < static_cast<int>(data->size()); ++n) {
         const Json::Value& part = (*data)[first + n];
         const int id = part["part_id"].isInt() ? part["part_id"].asInt() : 0;
         char head[96];
-        std::snprintf(head, sizeof(head), form, n + 1, id);
+        if (startKind) {
+            std::snprintf(head, sizeof(head), "*    %d:尝试由工位发出[%d] [", n + 1, id);
+        } else {
+            std::snprintf(head, sizeof(head), "*    %d:尝试到达工位[%d] [", n + 1, id);
+        }
         const std::string name = part["part_name"].isString() ? part["part_name"].asString() : "";
         mOut << head << name << "]                                      *\n";
         mState.stations.push_back(id);

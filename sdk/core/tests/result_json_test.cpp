@@ -60,8 +60,8 @@ TEST_P(ResultDocument, IsWrittenByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, ResultDocument, ::testing::ValuesIn(kDocCases),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
+                         [](const auto& p) {
+                             std::string n = p.param.name;
                              for (char& c : n)
                                  if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                              return n;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 #include "link/FrameCodec.h"
@@ -66,7 +68,21 @@ INSTANTIATE_TEST_SUITE_P(
                     0x0507,
                     0x0601,
                     {0xFF, 0x01},
-                    {0xAA, 0xBB, 0x07, 0x00, 0x07, 0x05, 0x01, 0x06, 0xFF, 0x01, 0xFB}}));
+                    {0xAA, 0xBB, 0x07, 0x00, 0x07, 0x05, 0x01, 0x06, 0xFF, 0x01, 0xFB}}),
+    [](const auto& info) {
+        std::string name;
+        bool upper = true;
+        for (const char* p = info.param.what; *p; ++p) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (!isalnum(c)) {
+                upper = true;
+            } else {
+                name += upper ? static_cast<char>(toupper(c)) : static_cast<char>(c);
+                upper = false;
+            }
+        }
+        return name;
+    });
 
 TEST(RequestFrameLimit, StuffedFrameMustFitTheBuffer) {
     unsigned char frame[devlink::kRequestCapacity];
