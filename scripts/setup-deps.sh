@@ -12,8 +12,20 @@ packages=(
   fonts-wqy-microhei zbar-tools netpbm
   curl wrk python3 procps socat
   lintian fakeroot dpkg-dev systemd
-  python3-prometheus-client
+  python3-prometheus-client chromium nodejs
 )
+# npm comes with some builds of nodejs; Debian's own is a package of its own.
+command -v npm >/dev/null || packages+=(npm)
+
+# The browser test's npm packages (puppeteer-core; it drives the Chromium above
+# and downloads no browser of its own), installed once the packages are there.
+install_browser_test_packages() {
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/browser"
+  [ -d "$dir/node_modules/puppeteer-core" ] && return 0
+  command -v npm >/dev/null || return 0
+  (cd "$dir" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,6 +34,7 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup-deps: all ${#packages[@]} packages present"
+  install_browser_test_packages
   exit 0
 fi
 
@@ -34,3 +47,4 @@ echo "setup-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
+install_browser_test_packages

@@ -179,6 +179,7 @@ void HttpSession::OnHeader(error_code ec) {
         return;
     }
     if (beast::websocket::is_upgrade(request)) {
+        if (!WebSocketAllowed()) return;
         UpgradeToWebSocket();
         return;
     }
@@ -316,6 +317,25 @@ void HttpSession::ServeFile(const RequestTarget& target, bool headOnly) {
     mFileActive = !headOnly;
     if (headOnly) mFile.Close();
     Finish();
+}
+
+bool HttpSession::WebSocketAllowed() {
+    // Frames carry no credentials, so the handler's level is asked of the upgrade.
+    const EngineConfig& config = mEngine.Config();
+    const RequestHandlerData* entry = config.handlers.Find("/ws");
+    if (entry == nullptr || entry->group == UserGroup::Anyone) return true;
+    const auto& request = mParser->get();
+    RequestTarget target;
+    if (!ParseRequestTarget(std::string(request.target()), target)) {
+        Refuse(400);
+        return false;
+    }
+    if (Authorized(config, request, target, entry->group)) return true;
+    mEngine.MarkBusy(this);
+    mCloseAfter = true;
+    Write(AuthenticationChallenge(config.method, config.domain, std::time(nullptr)));
+    Finish();
+    return false;
 }
 
 void HttpSession::UpgradeToWebSocket() {

@@ -43,6 +43,8 @@ class HttpSession : public Session {
     void OnBody(boost::system::error_code ec);
     void Dispatch();
     void ServeFile(const RequestTarget& target, bool headOnly);
+    // Whether the upgrade may go on; when not, the refusal is on its way.
+    bool WebSocketAllowed();
     void UpgradeToWebSocket();
 
     // Calls the handler, or its timer, where the handler runs, then Deliver.

@@ -26,8 +26,13 @@ struct WebLimits {
     // Open connections, WebSocket clients included; at the limit the
     // connection idle the longest is closed to make room.
     size_t connections = 1024;
-    // Frames queued for one WebSocket client; a client over it is dropped.
+    // Bytes queued for one WebSocket client; a client over it is dropped.
     size_t webSocketQueueBytes = 1024 * 1024;
+    // Frames queued for one WebSocket client; a client over it is dropped.
+    size_t webSocketQueueFrames = 1000;
+    // Kernel send buffer of a WebSocket client: fixed, so that a client that
+    // does not read meets the queue bounds soon and holds little kernel memory.
+    int webSocketSendBufferBytes = 64 * 1024;
     // A WebSocket client that answers no ping within this time is dropped.
     Duration webSocketIdleTime = std::chrono::seconds(60);
 };

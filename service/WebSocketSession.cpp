@@ -37,6 +37,9 @@ void WebSocketSession::Start(http::request<http::string_body> request) {
     mSocket.set_option(websocket::stream_base::decorator(
         [](websocket::response_type& response) { response.erase(http::field::server); }));
     mSocket.read_message_max(limits.bodyBytes);
+    error_code ignored;
+    beast::get_lowest_layer(mSocket).socket().set_option(
+        net::socket_base::send_buffer_size(limits.webSocketSendBufferBytes), ignored);
     mSocket.async_accept(request, [self = Self()](error_code ec) {
         if (self->mClosed) return;
         if (ec) {
@@ -173,7 +176,9 @@ void WebSocketSession::QueueText(const std::shared_ptr<const std::string>& text)
 
 void WebSocketSession::Enqueue(OutFrame frame) {
     if (mClosed || mCloseAfter) return;
-    if (mOutBytes + frame.data->size() > mEngine.Limits().webSocketQueueBytes) {
+    const WebLimits& limits = mEngine.Limits();
+    if (mOutBytes + frame.data->size() > limits.webSocketQueueBytes ||
+        mOut.size() >= limits.webSocketQueueFrames) {
         // A client that does not keep up is dropped rather than buffered without end.
         Close();
         return;

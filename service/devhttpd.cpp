@@ -14,6 +14,7 @@
 
 #include "AddUser.h"
 #include "CallMetrics.h"
+#include "EventBroadcaster.h"
 #include "MethodRequestHandler.h"
 #include "MetricsRequestHandler.h"
 #include "RequestMetrics.h"
@@ -146,6 +147,12 @@ int main(int argc, char* argv[]) {
                            Settings.apiLevel);
     }
     std::fflush(stdout);
+    // Method calls over the WebSocket demand what the method routes demand.
+    server->AddHandler(
+        std::make_shared<MethodWSRequestHandler>("/ws", device, callMetrics.get()),
+        Settings.apiLevel);
+    auto events = std::make_unique<EventBroadcaster>(*server);
+    events->Install();
 
     server->AddHandler(video->CreateJpegHandler("/camera/jpeg"), Settings.viewersGroup);
     server->AddHandler(video->CreateMjpegHandler("/camera/mjpeg", Settings.frameRate),
@@ -167,6 +174,7 @@ int main(int argc, char* argv[]) {
 
     server->Stop();
     lib_release_sdk(device);
+    events.reset();
     video.reset();
     server.reset();
     callMetrics.reset();

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "EventBroadcaster.h"
 #include "ServerFixture.h"
 
 namespace {
@@ -87,6 +88,62 @@ TEST_F(WebSocket, AClientThatDoesNotReadIsDropped) {
     // Far more than the socket buffers and the queue together hold.
     for (int i = 0; i < 1500; ++i) server.SendWebSocketText(frame);
     EXPECT_TRUE(stuck.ClosedByPeer(5000));
+}
+
+TEST_F(WebSocket, AClientOverTheFrameBoundIsDropped) {
+    WebLimits limits;
+    limits.webSocketQueueFrames = 10;
+    server.SetLimits(limits);
+    Start();
+    TestConnection stuck(port);
+    ASSERT_TRUE(stuck.Send(Upgrade("/ws")));
+    ASSERT_TRUE(stuck.WaitFor("\r\n\r\n"));
+    // Small frames: far below the byte bound, far past the frame bound and
+    // the kernel buffers together.
+    const std::string frame(100, 'e');
+    for (int i = 0; i < 6000; ++i) server.SendWebSocketText(frame);
+    EXPECT_TRUE(stuck.ClosedByPeer(5000));
+}
+
+TEST_F(WebSocket, TheUpgradeNeedsTheLevelOfTheWsHandler) {
+    server.AddHandler(std::make_shared<EchoSocket>(), UserGroup::User);
+    server.AddUser("alice", XWebServer::CalculateDigestAuthHa1("alice", "lumorax", "secret"),
+                   UserGroup::User);
+    server.SetAuthenticationMethod(Authentication::Basic);
+    Start();
+    TestConnection anonymous(port);
+    ASSERT_TRUE(anonymous.Send(Upgrade("/ws")));
+    EXPECT_TRUE(anonymous.WaitFor("HTTP/1.1 401 Unauthorized\r\n"));
+    TestConnection alice(port);
+    std::string upgrade = Upgrade("/ws");
+    // "alice:secret" in Base64.
+    upgrade.insert(upgrade.size() - 2, "Authorization: Basic YWxpY2U6c2VjcmV0\r\n");
+    ASSERT_TRUE(alice.Send(upgrade));
+    ASSERT_TRUE(alice.WaitFor("HTTP/1.1 101"));
+    ASSERT_TRUE(alice.WaitFor("\r\n\r\n"));
+    ASSERT_TRUE(alice.Send(TextFrame("hi")));
+    EXPECT_TRUE(alice.WaitFor(std::string("\x81\x07", 2) + "echo:hi"));
+}
+
+TEST_F(WebSocket, DeviceEventsReachClientsWhileABroadcasterLives) {
+    Start();
+    TestConnection client(port);
+    ASSERT_TRUE(client.Send(Upgrade("/ws")));
+    ASSERT_TRUE(client.WaitFor("\r\n\r\n"));
+    char first[] = "first";
+    char second[] = "second";
+    {
+        EventBroadcaster events(server);
+        // Raised on another thread, as the transfer-module reset does.
+        std::thread([&] { EventBroadcaster::Listener(first); }).join();
+        EXPECT_TRUE(client.WaitFor(std::string("\x81\x05", 2) + "first"));
+    }
+    EXPECT_EQ(EventBroadcaster::Listener(second), 0);
+    EXPECT_EQ(EventBroadcaster::Listener(nullptr), 0);
+    server.SendWebSocketText("third");
+    // Nothing came between: the events after the broadcaster went were dropped.
+    EXPECT_TRUE(client.WaitFor(std::string("\x81\x05", 2) + "first" + std::string("\x81\x05", 2) +
+                               "third"));
 }
 
 }  // namespace
