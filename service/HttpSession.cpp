@@ -151,8 +151,9 @@ void HttpSession::ReadHeader() {
         return;
     }
     mStream.expires_after(mEngine.Limits().headerTime);
-    http::async_read_header(mStream, mBuffer, *mParser,
-                            [self = Self()](error_code readError, size_t) { self->OnHeader(readError); });
+    http::async_read_header(
+        mStream, mBuffer, *mParser,
+        [self = Self()](error_code readError, size_t) { self->OnHeader(readError); });
 }
 
 void HttpSession::OnHeader(error_code ec) {

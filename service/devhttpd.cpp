@@ -148,9 +148,8 @@ int main(int argc, char* argv[]) {
     }
     std::fflush(stdout);
     // Method calls over the WebSocket demand what the method routes demand.
-    server->AddHandler(
-        std::make_shared<MethodWSRequestHandler>("/ws", device, callMetrics.get()),
-        Settings.apiLevel);
+    server->AddHandler(std::make_shared<MethodWSRequestHandler>("/ws", device, callMetrics.get()),
+                       Settings.apiLevel);
     auto events = std::make_unique<EventBroadcaster>(*server);
     events->Install();
 

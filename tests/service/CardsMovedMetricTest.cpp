@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
-#include "DevhttpdProcess.h"
 #include "ControlClient.h"
+#include "DevhttpdProcess.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "DevhttpdProcess.h"
 #include "ControlClient.h"
+#include "DevhttpdProcess.h"
 
 namespace {
 
