@@ -13,15 +13,15 @@
 # Goals: heart_beat CPU/request <= 1.0 and requests/s >= 0.8 of the bare
 # engine; add_filter_dev CPU/request <= 1.3; p99 <= 1 ms for both; every
 # connection served; RSS <= 64 MB after the hostile requests; idle CPU 0.
-# Build folder: $KQ_BENCH_BUILD_DIR (build).
+# Build folder: $KQ_BENCH_BUILD_DIR (build/bench, the bench preset's tree).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-build=${KQ_BENCH_BUILD_DIR:-build}
+build=${KQ_BENCH_BUILD_DIR:-build/bench}
 seconds=${KQ_BENCH_SECONDS:-5}
 hostile_requests=${KQ_BENCH_HOSTILE:-100000}
 
 if [ "${KQ_BENCH_SKIP_BUILD:-0}" != 1 ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKQ_SANITIZE=OFF >/dev/null
+  cmake --preset bench -B "$build" >/dev/null
   cmake --build "$build" --target devhttpd bare_heart_beat bare_beast_heart_beat web_heart_beat -j"$(nproc)" >/dev/null
 fi
 
