@@ -2,9 +2,10 @@
 
 #include "MetricsText.h"
 
-MetricsRequestHandler::MetricsRequestHandler(const std::string& uri, const RequestMetrics& requests,
+MetricsRequestHandler::MetricsRequestHandler(const std::string& path,
+                                             const RequestMetrics& requests,
                                              const CallMetrics& calls, std::time_t startTime)
-    : IWebRequestHandler(uri, false), mRequests(requests), mCalls(calls), mStartTime(startTime) {}
+    : IWebRequestHandler(path, false), mRequests(requests), mCalls(calls), mStartTime(startTime) {}
 
 void MetricsRequestHandler::HandleHttpRequest(IWebRequest& /*request*/, IWebResponse& response) {
     std::string body;
