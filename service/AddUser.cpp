@@ -42,11 +42,11 @@ bool ReadSecretLine(const char* prompt, std::string& secret) {
 
 }  // namespace
 
-bool MakeUsersLine(const std::string& spec, const std::string& realm, const std::string& password,
+bool MakeUsersLine(const std::string& entry, const std::string& realm, const std::string& password,
                    std::string& line, std::string& error) {
-    const size_t colon = spec.find(':');
-    const std::string name = spec.substr(0, colon);
-    const std::string level = colon == std::string::npos ? "" : spec.substr(colon + 1);
+    const size_t colon = entry.find(':');
+    const std::string name = entry.substr(0, colon);
+    const std::string level = colon == std::string::npos ? "" : entry.substr(colon + 1);
     const bool printable = !name.empty() && name.size() <= kMaxName &&
                            name.find_first_of(" \t\":") == std::string::npos &&
                            std::all_of(name.begin(), name.end(),
@@ -72,7 +72,7 @@ bool MakeUsersLine(const std::string& spec, const std::string& realm, const std:
     return true;
 }
 
-int RunAddUser(const std::string& spec, const std::string& realm, const std::string& usersFile) {
+int RunAddUser(const std::string& entry, const std::string& realm, const std::string& usersFile) {
     std::string password;
     if (!ReadSecretLine("Password: ", password)) {
         std::fprintf(stderr, "devhttpd: no password given\n");
@@ -86,7 +86,7 @@ int RunAddUser(const std::string& spec, const std::string& realm, const std::str
         }
     }
     std::string line, error;
-    if (!MakeUsersLine(spec, realm, password, line, error)) {
+    if (!MakeUsersLine(entry, realm, password, line, error)) {
         std::fprintf(stderr, "devhttpd: %s\n", error.c_str());
         return 1;
     }

@@ -8,7 +8,7 @@ namespace {
 
 TEST(AddUser, LinesTheUsersFileReadsBack) {
     struct Case {
-        const char* spec;
+        const char* entry;
         const char* name;
         UserGroup group;
     } cases[] = {
@@ -19,19 +19,19 @@ TEST(AddUser, LinesTheUsersFileReadsBack) {
     };
     for (const Case& c : cases) {
         std::string line, error;
-        ASSERT_TRUE(MakeUsersLine(c.spec, "lumorax", "s3cret:x", line, error)) << error;
+        ASSERT_TRUE(MakeUsersLine(c.entry, "lumorax", "s3cret:x", line, error)) << error;
         std::string name;
         WebUser user;
         ASSERT_TRUE(ParseUsersLine(line, "lumorax", name, user)) << line;
         EXPECT_EQ(name, c.name);
-        EXPECT_EQ(user.group, c.group) << c.spec;
+        EXPECT_EQ(user.group, c.group) << c.entry;
         EXPECT_EQ(user.ha1, XWebServer::CalculateDigestAuthHa1(c.name, "lumorax", "s3cret:x"));
     }
 }
 
 TEST(AddUser, RefusesWhatTheFileCannotHold) {
     struct Case {
-        std::string spec, password, error;
+        std::string entry, password, error;
     } cases[] = {
         {"", "pw", "user name"},         {"a b", "pw", "user name"},
         {"a\"b", "pw", "user name"},     {std::string(65, 'a'), "pw", "user name"},
@@ -41,7 +41,7 @@ TEST(AddUser, RefusesWhatTheFileCannotHold) {
     };
     for (const Case& c : cases) {
         std::string line, error;
-        EXPECT_FALSE(MakeUsersLine(c.spec, "lumorax", c.password, line, error)) << c.spec;
+        EXPECT_FALSE(MakeUsersLine(c.entry, "lumorax", c.password, line, error)) << c.entry;
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
 }
